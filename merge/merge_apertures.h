@@ -1,0 +1,17 @@
+// The merge routine: a board file copied line for line, with aperture definitions after its first
+// "drawPolygons" line.
+#pragma once
+
+#include <filesystem>
+
+namespace Module1 {
+
+// Writes `outputPath` as a copy of the board file with, directly after its first line holding
+// "drawPolygons", one aperture definition record for each line of the aperture list that names a
+// shape. Returns only when the output file is complete and closed; throws an exception derived from
+// std::runtime_error, whose what() is a sentence for the operator, on any failure, and then leaves
+// whatever stood at `outputPath` as it was.
+void MergeApertures(const std::filesystem::path& pcbPath, const std::filesystem::path& gapPath,
+                    const std::filesystem::path& outputPath);
+
+}  // namespace Module1

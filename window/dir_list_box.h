@@ -1,0 +1,25 @@
+// A folder list: the open folder's path from its drive's root down, then that folder's subfolders.
+#pragma once
+
+#include "drives.h"
+
+#include <QListWidget>
+
+class DirListBox : public QListWidget {
+    Q_OBJECT
+
+public:
+    // Starts in the program's current folder.
+    explicit DirListBox(DriveSource drives, QWidget* parent = nullptr);
+
+    // The open folder's full path, in native form.
+    QString Path() const;
+    // Opens a folder. Given a drive's text, opens that drive's current folder: the open folder when the
+    // list already stands on that drive, the drive's root otherwise. Throws std::runtime_error, naming
+    // the folder and the reason, when it can't be read, and then stays where it was.
+    void setPath(const QString& folderOrDrive);
+
+signals:
+    // Raised whenever the open folder changes, by the operator or by setPath, before setPath returns.
+    void Change();
+};

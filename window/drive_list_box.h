@@ -1,0 +1,22 @@
+// A drop-down list of the machine's drives, with the Drive property and Change event the window relies on.
+#pragma once
+
+#include "drives.h"
+
+#include <QComboBox>
+
+class DriveListBox : public QComboBox {
+    Q_OBJECT
+
+public:
+    explicit DriveListBox(DriveSource drives, QWidget* parent = nullptr);
+
+    // The chosen drive's text.
+    QString Drive() const;
+    // Takes a drive's text or the full path of any folder, and shows that folder's drive as chosen.
+    void setDrive(const QString& driveOrFolder);
+
+signals:
+    // Raised when the chosen drive changes, by the operator or by code, and only then.
+    void Change();
+};

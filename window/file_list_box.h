@@ -1,0 +1,25 @@
+// A file list: the files of one folder whose names match a pattern, at most one of them selected.
+#pragma once
+
+#include <QListWidget>
+
+class FileListBox : public QListWidget {
+    Q_OBJECT
+
+public:
+    // `pattern` is a file-name pattern such as "*.pcb", matched without regard to letter case.
+    explicit FileListBox(const QString& pattern, QWidget* parent = nullptr);
+
+    // The folder whose files the list shows, in native form.
+    QString Path() const;
+    // Shows the matching files of `folder`. Throws std::runtime_error, naming the folder and the
+    // reason, when it can't be read, and then shows what it showed before.
+    void setPath(const QString& folder);
+
+    // The selected entry's name, without its folder; empty when none is selected.
+    QString FileName() const;
+
+signals:
+    // Raised when the operator selects an entry, with the mouse or the keyboard.
+    void Click();
+};
