@@ -22,4 +22,16 @@ public:
 signals:
     // Raised whenever the open folder changes, by the operator or by setPath, before setPath returns.
     void Change();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QString folderToOpen(const QString& folderOrDrive) const;
+    // Shows `folder`, or throws leaving the list as it was; tells whether the open folder changed.
+    bool open(const QString& folder);
+    void openEntry(const QListWidgetItem* entry);
+
+    QStringList drives_;
+    QString path_;
 };

@@ -9,14 +9,21 @@ class DriveListBox : public QComboBox {
     Q_OBJECT
 
 public:
+    // Starts on the drive of the program's current folder.
     explicit DriveListBox(DriveSource drives, QWidget* parent = nullptr);
 
     // The chosen drive's text.
     QString Drive() const;
     // Takes a drive's text or the full path of any folder, and shows that folder's drive as chosen.
+    // Throws std::runtime_error, naming the folder, when none of the drives holds it.
     void setDrive(const QString& driveOrFolder);
 
 signals:
     // Raised when the chosen drive changes, by the operator or by code, and only then.
     void Change();
+
+private:
+    void chosen();
+
+    bool settingByCode_ = false;
 };

@@ -1,1 +1,84 @@
-// placeholder
+// The file list: matching files by name, and Click for the operator's selections alone.
+#include "file_list_box.h"
+
+#include "drives.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <stdexcept>
+
+FileListBox::FileListBox(const QString& pattern, QWidget* parent)
+    : QListWidget(parent)
+    , pattern_(pattern)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    try {
+        setPath(QDir::currentPath());
+    } catch (const std::runtime_error&) {
+        // A current folder that can't be read still is where the program stands.
+        path_ = folderPath(QDir::currentPath());
+    }
+}
+
+QString FileListBox::Path() const
+{
+    return path_;
+}
+
+void FileListBox::setPath(const QString& folder)
+{
+    const QString path = folderPath(folder);
+    const QFileInfoList files = readFolder(path, QDir::Files, {pattern_});
+    clear();
+    for (const QFileInfo& file : files)
+        addItem(file.fileName());
+    path_ = path;
+}
+
+QString FileListBox::FileName() const
+{
+    const QList<QListWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+int FileListBox::selectedRow() const
+{
+    const QList<QListWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? -1 : row(selected.first());
+}
+
+// A click on the entry already selected counts as a selection too, as does dragging onto another.
+void FileListBox::mousePressEvent(QMouseEvent* event)
+{
+    rowBeforePress_ = selectedRow();
+    QListWidget::mousePressEvent(event);
+}
+
+void FileListBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    QListWidget::mouseReleaseEvent(event);
+    const int selected = selectedRow();
+    if (selected >= 0 && (selected != rowBeforePress_ || itemAt(event->position().toPoint()) == item(selected)))
+        clicked();
+}
+
+void FileListBox::keyPressEvent(QKeyEvent* event)
+{
+    const int before = selectedRow();
+    QListWidget::keyPressEvent(event);
+    const int after = selectedRow();
+    if (after >= 0 && after != before)
+        clicked();
+}
+
+void FileListBox::clicked()
+{
+    // The operator's gesture comes from Qt's event loop, which must see no exception.
+    try {
+        emit Click();
+    } catch (...) {
+        QApplication::beep();
+    }
+}

@@ -1,0 +1,128 @@
+// Tests of the file list: which files it shows, its selection, and when it raises Click.
+#include "file_list_box.h"
+#include "controls_test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+
+namespace {
+
+class FileListBoxTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        ASSERT_TRUE(QDir(folder.path()).mkpath("f.pcb"));
+        ASSERT_TRUE(QDir(folder.path()).mkpath("other"));
+        for (const char* name : {"a.PCB", "b.pcb", "Z.pcb", "c.pcbx", "d.gap", ".e.pcb", "other/o.pcb"}) {
+            QFile file(folder.filePath(name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+    }
+
+    QTemporaryDir folder;
+};
+
+void click(FileListBox& list, const QString& name)
+{
+    const QList<QListWidgetItem*> found = list.findItems(name, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << name.toStdString();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(found.first()).center());
+}
+
+}
+
+TEST_F(FileListBoxTest, startsInTheCurrentFolder)
+{
+    EXPECT_EQ(FileListBox("*.pcb").Path(), QDir::toNativeSeparators(QDir::currentPath()));
+}
+
+// Folders, hidden files and names that only begin like the pattern are left out; letter case counts
+// neither in matching nor in the order.
+TEST_F(FileListBoxTest, showsTheMatchingFilesByNameRegardlessOfLetterCase)
+{
+    struct Case {
+        const char* pattern;
+        QStringList files;
+    };
+    const std::vector<Case> cases{
+        {"*.pcb", {"a.PCB", "b.pcb", "Z.pcb"}},
+        {"*.GAP", {"d.gap"}},
+        {"B*", {"b.pcb"}},
+        {"*", {"a.PCB", "b.pcb", "c.pcbx", "d.gap", "Z.pcb"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pattern);
+        FileListBox list(c.pattern);
+        list.setPath(folder.path());
+        EXPECT_EQ(list.Path(), folder.path());
+        EXPECT_EQ(texts(list), c.files);
+    }
+}
+
+TEST_F(FileListBoxTest, folderThatCantBeReadThrowsNamingItAndShowsWhatItShowedBefore)
+{
+    const std::vector<std::pair<QString, QString>> cases{
+        {folder.filePath("missing"), "No such file or directory"},
+        {folder.filePath("b.pcb"), "Not a directory"},
+    };
+    for (const auto& [text, reason] : cases) {
+        SCOPED_TRACE(text.toStdString());
+        FileListBox list("*.pcb");
+        list.setPath(folder.path());
+        list.item(1)->setSelected(true);
+
+        EXPECT_EQ(errorOf([&] { list.setPath(text); }),
+            QString(R"(Cannot open the folder "%1": %2)").arg(text, reason));
+        EXPECT_EQ(list.Path(), folder.path());
+        EXPECT_EQ(texts(list), (QStringList{"a.PCB", "b.pcb", "Z.pcb"}));
+        EXPECT_EQ(list.FileName(), "b.pcb");
+    }
+}
+
+TEST_F(FileListBoxTest, allowsOneSelectedEntryAndNoneAfterSetPath)
+{
+    FileListBox list("*.pcb");
+    list.setPath(folder.path());
+    EXPECT_EQ(list.FileName(), "");
+    list.item(0)->setSelected(true);
+    list.item(2)->setSelected(true);
+    EXPECT_EQ(list.selectedItems().size(), 1);
+    EXPECT_EQ(list.FileName(), "Z.pcb");
+
+    list.setPath(folder.path());
+    EXPECT_TRUE(list.selectedItems().isEmpty());
+    EXPECT_EQ(list.FileName(), "");
+}
+
+TEST_F(FileListBoxTest, clickFollowsTheOperatorsSelectionsAndNothingElse)
+{
+    FileListBox list("*.pcb");
+    list.resize(200, 300);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    QStringList seen;
+    QObject::connect(&list, &FileListBox::Click, [&] { seen << list.FileName(); });
+    list.setPath(folder.path());
+
+    QTest::keyClick(&list, Qt::Key_Down);
+    click(list, "b.pcb");
+    click(list, "b.pcb");
+    QTest::keyClick(&list, Qt::Key_Down);
+    QTest::keyClick(&list, Qt::Key_Down);
+    QTest::keyClick(&list, Qt::Key_Home);
+    EXPECT_EQ(seen, (QStringList{"a.PCB", "b.pcb", "b.pcb", "Z.pcb", "a.PCB"}))
+        << "the key at the last entry moves nothing";
+
+    seen.clear();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(10, list.viewport()->height() - 5));
+    list.setCurrentRow(1);
+    list.setPath(folder.filePath("other"));
+    list.setPath(folder.path());
+    EXPECT_EQ(seen, QStringList{}) << "no Click for a click beside the entries, nor for code";
+}
