@@ -1,6 +1,99 @@
-// Placeholder until the merge lands.
+// The merge routine: the board file copied line for line, the aperture records after its first
+// "drawPolygons" line.
 #include "merge_apertures.h"
 
+#include <cstring>
+
+#include "aperture_record.h"
+#include "line_reader.h"
+#include "line_writer.h"
+#include "merge_error.h"
+#include "safe_output.h"
+
 namespace Module1 {
-void MergeApertures(const std::filesystem::path&, const std::filesystem::path&, const std::filesystem::path&) {}
+
+namespace {
+
+constexpr std::string_view kInsertionMark = "drawPolygons";
+
+// Find(text, kInsertionMark, 1), quicker: board files are written almost all in lower case, so the
+// mark's one capital is the rare byte to scan for.
+std::size_t FindInsertionMark(std::string_view text)
+{
+    constexpr std::size_t kCapitalAt = 4;
+    for (std::size_t at = kCapitalAt; at < text.size(); ++at) {
+        const void* capital = std::memchr(text.data() + at, 'P', text.size() - at);
+        if (!capital)
+            return 0;
+        at = static_cast<std::size_t>(static_cast<const char*>(capital) - text.data());
+        if (text.substr(at - kCapitalAt, kInsertionMark.size()) == kInsertionMark)
+            return at - kCapitalAt + 1;
+    }
+    return 0;
+}
+
+// Writes one record for each line of the aperture list that names a shape, in the list's order.
+void WriteApertureRecords(LineReader& apertures, const std::filesystem::path& gapPath, LineWriter& output)
+{
+    std::size_t lineNumber = 0;
+    while (!apertures.AtEnd()) {
+        const std::string_view line = apertures.ReadLine();
+        ++lineNumber;
+        const std::optional<std::string_view> shapeText = ShapeTest(line);
+        if (!shapeText)
+            continue;
+        std::array<std::string, 8> recordLines;
+        try {
+            recordLines = RecordLines(MakeRecord(line, *shapeText));
+        } catch (const ApertureLineError& error) {
+            throw MergeError("Cannot make an aperture from line " + std::to_string(lineNumber) +
+                             " of the aperture list " + Quoted(gapPath) + ": " + error.what());
+        }
+        for (const std::string& recordLine : recordLines)
+            output.WriteLine(recordLine);
+    }
+}
+
+}  // namespace
+
+void MergeApertures(const std::filesystem::path& pcbPath, const std::filesystem::path& gapPath,
+                    const std::filesystem::path& outputPath)
+{
+    LineReader board(pcbPath, "board file");
+    LineReader apertures(gapPath, "aperture list");
+    SafeOutput output(outputPath, pcbPath, gapPath);
+    LineWriter lines(output.File(), output.Description());
+
+    // Only the first "drawPolygons" line is followed by records: by the second, the aperture list
+    // has been read to its end, so there is no need to look for one any more.
+    bool inserted = false;
+    while (!board.AtEnd()) {
+        // Lines that end in CR LF already stand as they are to be written, so they are copied in
+        // runs; only the line that holds "drawPolygons" has to be found among them.
+        std::string_view run = board.ReadCrLfLines();
+        if (!run.empty()) {
+            const std::size_t found = inserted ? 0 : FindInsertionMark(run);
+            if (found != 0) {
+                const std::size_t insertionLineEnd = run.find('\n', found - 1) + 1;
+                lines.WriteCrLfLines(run.substr(0, insertionLineEnd));
+                inserted = true;
+                WriteApertureRecords(apertures, gapPath, lines);
+                run.remove_prefix(insertionLineEnd);
+            }
+            lines.WriteCrLfLines(run);
+            continue;
+        }
+
+        const std::string_view line = board.ReadLine();
+        lines.WriteLine(line);
+        if (!inserted && FindInsertionMark(line) != 0) {
+            inserted = true;
+            WriteApertureRecords(apertures, gapPath, lines);
+        }
+    }
+
+    lines.Flush();
+    output.Commit();
+}
+
 }  // namespace Module1

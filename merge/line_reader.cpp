@@ -1,0 +1,150 @@
+// Reads a text file line by line, without line ends.
+#include "line_reader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "merge_error.h"
+#include "open_file.h"
+
+namespace Module1 {
+
+namespace {
+
+// True when every CR among the first `count` + 1 bytes is followed by an LF and every LF after the
+// first byte has a CR before it. Written without an early exit so that the compiler can vectorise it.
+bool CrLfOnly(const char* bytes, std::size_t count)
+{
+    unsigned char stray = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        stray |= static_cast<unsigned char>((bytes[i] == '\r') != (bytes[i + 1] == '\n'));
+    return stray == 0;
+}
+
+}  // namespace
+
+LineReader::LineReader(const std::filesystem::path& path, std::string_view role, std::size_t bufferSize)
+    : description_(std::string("the ") + std::string(role) + " " + Quoted(path)),
+      buffer_(std::make_unique<char[]>(std::max<std::size_t>(bufferSize, 1))),
+      capacity_(std::max<std::size_t>(bufferSize, 1))
+{
+    errno = 0;
+    file_.reset(OpenFile(path, "rb"));
+    if (!file_)
+        throw MergeError("Cannot open " + description_ + ": " + Reason(errno));
+    // Our own buffer is the only one needed.
+    std::setvbuf(file_.get(), nullptr, _IONBF, 0);
+}
+
+bool LineReader::Fill()
+{
+    begin_ = 0;
+    end_ = 0;
+    nextCr_ = -1;
+    nextLf_ = -1;
+    if (atFileEnd_)
+        return false;
+    errno = 0;
+    end_ = std::fread(buffer_.get(), 1, capacity_, file_.get());
+    if (end_ < capacity_) {
+        if (std::ferror(file_.get()))
+            throw MergeError("Cannot read " + description_ + ": " + Reason(errno));
+        atFileEnd_ = true;
+    }
+    return end_ > 0;
+}
+
+bool LineReader::AtEnd()
+{
+    for (;;) {
+        if (begin_ == end_ && !Fill())
+            return true;
+        if (!skipLf_)
+            return false;
+        skipLf_ = false;
+        if (buffer_[begin_] == '\n')
+            ++begin_;
+    }
+}
+
+std::size_t LineReader::NextLineEnd()
+{
+    const char* const data = buffer_.get();
+    const auto begin = static_cast<std::ptrdiff_t>(begin_);
+    const auto find = [&](char c) {
+        const void* found = std::memchr(data + begin_, c, end_ - begin_);
+        return found ? static_cast<const char*>(found) - data : static_cast<std::ptrdiff_t>(end_);
+    };
+    if (nextCr_ < begin)
+        nextCr_ = find('\r');
+    if (nextLf_ < begin)
+        nextLf_ = find('\n');
+    return static_cast<std::size_t>(std::min(nextCr_, nextLf_));
+}
+
+void LineReader::SkipLineEnd(std::size_t lineEnd)
+{
+    begin_ = lineEnd + 1;
+    if (buffer_[lineEnd] != '\r')
+        return;
+    if (begin_ == end_)
+        skipLf_ = true;
+    else if (buffer_[begin_] == '\n')
+        ++begin_;
+}
+
+std::string_view LineReader::ReadLine()
+{
+    if (AtEnd())
+        return {};
+
+    std::size_t lineEnd = NextLineEnd();
+    if (lineEnd < end_) {
+        const std::string_view line(buffer_.get() + begin_, lineEnd - begin_);
+        SkipLineEnd(lineEnd);
+        return line;
+    }
+
+    line_.assign(buffer_.get() + begin_, end_ - begin_);
+    while (Fill()) {
+        lineEnd = NextLineEnd();
+        line_.append(buffer_.get(), lineEnd);
+        if (lineEnd < end_) {
+            SkipLineEnd(lineEnd);
+            return line_;
+        }
+    }
+    return line_;
+}
+
+std::string_view LineReader::ReadCrLfLines()
+{
+    if (AtEnd())
+        return {};
+    const char* const data = buffer_.get();
+    if (data[begin_] == '\n')
+        return {};
+
+    // Checked a piece at a time, so that a stray line end near the front is found soon.
+    constexpr std::size_t kPiece = 4096;
+    std::size_t limit = end_;
+    for (std::size_t from = begin_; from + 1 < end_; from += kPiece) {
+        const std::size_t pairs = std::min(kPiece, end_ - 1 - from);
+        if (!CrLfOnly(data + from, pairs)) {
+            std::size_t stray = from;
+            while (CrLfOnly(data + stray, 1))
+                ++stray;
+            limit = stray + 1;
+            break;
+        }
+    }
+    const std::string_view ahead(data + begin_, limit - begin_);
+    const std::size_t lastLf = ahead.rfind('\n');
+    if (lastLf == std::string_view::npos)
+        return {};
+    begin_ += lastLf + 1;
+    return ahead.substr(0, lastLf + 1);
+}
+
+}  // namespace Module1

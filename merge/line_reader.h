@@ -1,0 +1,63 @@
+// Reads a text file line by line, without line ends: CR LF, LF and a lone CR each end a line.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace Module1 {
+
+// Large enough that a merge is bound by the disk, not by the calls that read it.
+inline constexpr std::size_t kReadBufferSize = std::size_t{1} << 20;
+
+// Lines are bytes: nothing is converted, and NUL bytes and bytes of any character set come out as
+// they stand in the file. A last line without a line end is still a line; an empty file has none.
+class LineReader {
+public:
+    // Opens `path` for reading. `role` names the file in error messages, e.g. "board file". Throws
+    // MergeError when the file can't be opened.
+    LineReader(const std::filesystem::path& path, std::string_view role,
+               std::size_t bufferSize = kReadBufferSize);
+
+    // True when no line is left. Reads ahead as far as it must to tell.
+    bool AtEnd();
+
+    // The next line, without its line end; empty at the end of the file. The view is valid until the
+    // next call on this reader.
+    std::string_view ReadLine();
+
+    // The whole lines ahead in the buffer, up to the first that doesn't end in CR LF, each with its
+    // CR LF: text that needs no change to be written out again. Empty when the next line is not such
+    // a line. The view is valid until the next call on this reader.
+    std::string_view ReadCrLfLines();
+
+private:
+    struct Closer {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+
+    bool Fill();
+    std::size_t NextLineEnd();
+    void SkipLineEnd(std::size_t lineEnd);
+
+    std::string description_;
+    std::unique_ptr<std::FILE, Closer> file_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_;
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+    // Where the next CR and the next LF stand in the buffer, or end_ when there is none; a value
+    // before begin_ is stale. Kept apart so that a file without CRs is scanned for them only once.
+    std::ptrdiff_t nextCr_ = -1;
+    std::ptrdiff_t nextLf_ = -1;
+    bool atFileEnd_ = false;
+    // The last line ended in a CR at the buffer's edge, so an LF that opens the next buffer is its.
+    bool skipLf_ = false;
+    // A line that crosses the buffer's edge is gathered here.
+    std::string line_;
+};
+
+}  // namespace Module1

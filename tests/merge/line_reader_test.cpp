@@ -1,0 +1,123 @@
+// Tests of reading text files line by line, at every place a buffer's edge can fall.
+#include "line_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "merge_error.h"
+#include "test_folder.h"
+
+namespace {
+
+using Module1::LineReader;
+using merge_test::TestFolder;
+using namespace std::string_literals;
+
+std::vector<std::string> ReadAll(const std::filesystem::path& path, std::size_t bufferSize)
+{
+    LineReader reader(path, "board file", bufferSize);
+    std::vector<std::string> lines;
+    while (!reader.AtEnd())
+        lines.emplace_back(reader.ReadLine());
+    EXPECT_TRUE(reader.ReadLine().empty());
+    return lines;
+}
+
+struct SplitCase {
+    const char* name;
+    std::string bytes;
+    std::vector<std::string> lines;
+};
+
+const std::vector<SplitCase>& SplitCases()
+{
+    static const std::vector<SplitCase> cases = {
+        {"empty file", "", {}},
+        {"one line without line end", "abc", {"abc"}},
+        {"crlf", "abc\r\ndef\r\n", {"abc", "def"}},
+        {"lf", "abc\ndef\n", {"abc", "def"}},
+        {"lone cr", "abc\rdef\r", {"abc", "def"}},
+        {"last line without line end", "abc\r\ndef", {"abc", "def"}},
+        {"empty lines", "\r\n\n\r\r\n", {"", "", "", ""}},
+        {"cr cr lf", "a\r\r\nb", {"a", "", "b"}},
+        {"lf cr", "a\n\rb", {"a", "", "b"}},
+        {"lf lf", "a\n\nb", {"a", "", "b"}},
+        {"crlf lf", "a\r\n\nb\r\n", {"a", "", "b"}},
+        {"mixed among crlf", "a\r\nb\rc\r\nd\ne\r\n\r\nf", {"a", "b", "c", "d", "e", "", "f"}},
+        {"only crlf", "\r\n", {""}},
+        {"only cr", "\r", {""}},
+        {"nul and non-utf-8 bytes", "a\0b\r\n\xff\xfe\x80\r\n\0"s, {"a\0b"s, "\xff\xfe\x80", "\0"s}},
+        {"long line", std::string(40, 'x') + "\r\ny", {std::string(40, 'x'), "y"}},
+    };
+    return cases;
+}
+
+TEST(LineReader, SplitsOnEveryLineEndAtEveryBufferEdge)
+{
+    TestFolder folder;
+    for (const SplitCase& c : SplitCases()) {
+        const std::filesystem::path file = folder.Write("lines.txt", c.bytes);
+        for (std::size_t bufferSize = 1; bufferSize <= 12; ++bufferSize)
+            EXPECT_EQ(ReadAll(file, bufferSize), c.lines) << c.name << ", buffer of " << bufferSize;
+        EXPECT_EQ(ReadAll(file, Module1::kReadBufferSize), c.lines) << c.name;
+    }
+}
+
+// Takes runs of CR LF lines where there are any and single lines elsewhere, as the merge does.
+std::vector<std::string> ReadInRuns(const std::filesystem::path& path, std::size_t bufferSize)
+{
+    LineReader reader(path, "board file", bufferSize);
+    std::vector<std::string> lines;
+    while (!reader.AtEnd()) {
+        std::string_view run = reader.ReadCrLfLines();
+        if (run.empty()) {
+            lines.emplace_back(reader.ReadLine());
+            continue;
+        }
+        EXPECT_EQ(run.substr(run.size() - 2), "\r\n");
+        for (std::size_t end; !run.empty(); run.remove_prefix(end + 2)) {
+            end = run.find("\r\n");
+            lines.emplace_back(run.substr(0, end));
+            EXPECT_EQ(lines.back().find_first_of("\r\n"), std::string::npos) << "a stray line end in a run";
+        }
+    }
+    return lines;
+}
+
+TEST(LineReader, GivesRunsOfCrLfLinesThatSplitAsLinesWould)
+{
+    TestFolder folder;
+    for (const SplitCase& c : SplitCases()) {
+        const std::filesystem::path file = folder.Write("lines.txt", c.bytes);
+        for (std::size_t bufferSize : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{5}, std::size_t{8},
+                                       Module1::kReadBufferSize}) {
+            EXPECT_EQ(ReadInRuns(file, bufferSize), c.lines) << c.name << ", buffer of " << bufferSize;
+        }
+    }
+
+    // Runs are not cut at a few lines: all lines before a stray line end come in one.
+    const std::string crLfLines = "abc\r\n\r\ndef\r\n";
+    const std::filesystem::path file = folder.Write("lines.txt", crLfLines + crLfLines + "g\nh\r\n");
+    LineReader reader(file, "board file");
+    EXPECT_EQ(reader.ReadCrLfLines(), crLfLines + crLfLines);
+    EXPECT_EQ(reader.ReadCrLfLines(), "");
+    EXPECT_EQ(reader.ReadLine(), "g");
+    EXPECT_EQ(reader.ReadCrLfLines(), "h\r\n");
+    EXPECT_TRUE(reader.AtEnd());
+}
+
+TEST(LineReader, NamesTheFileThatCannotBeOpened)
+{
+    TestFolder folder;
+    const std::filesystem::path missing = folder.Path() / "missing.gap";
+    try {
+        LineReader reader(missing, "aperture list");
+        FAIL() << "no error";
+    } catch (const Module1::MergeError& error) {
+        EXPECT_EQ(error.what(), "Cannot open the aperture list \"" + missing.string() + "\": No such file or directory");
+    }
+}
+
+}  // namespace

@@ -1,0 +1,199 @@
+// Tests of whole merges: where the records go, which lines they come from, and what the output holds.
+#include "merge_apertures.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <stdexcept>
+#include <string>
+
+#include "line_reader.h"
+#include "test_folder.h"
+
+namespace {
+
+using Module1::MergeApertures;
+using merge_test::CrLf;
+using merge_test::ReadBytes;
+using merge_test::TestFolder;
+using namespace std::string_literals;
+
+TEST(MergeApertures, WritesTheBoardWithTheRecordsAfterTheFirstDrawPolygonsLine)
+{
+    TestFolder folder;
+    // Mixed line ends, bytes of no character set, a second "drawPolygons", a last line without end.
+    const auto pcb = folder.Write("main.pcb",
+                                  "ACCEL_ASCII \"main.pcb\"\r\n"
+                                  "(pcbDesign \xe9\0\xff\n"s
+                                  "  (layerContents (drawPolygons True)\r\n"
+                                  "  (line (pt 1.0 2.0))\r"
+                                  "  (drawPolygons False)\r\n"
+                                  ")");
+    const auto gap = folder.Write("main.gap",
+                                  "D10 ROUND 010.0 020.0 030.0\r\n"
+                                  "no shape here 1.0\n"
+                                  "D11 SQUARE 025.5\r\n"
+                                  "D12 OBLONG 040.0 060.0 000.0");
+    const auto out = folder.Path() / "New_main.pcb";
+
+    MergeApertures(pcb, gap, out);
+
+    EXPECT_EQ(ReadBytes(out),
+              "ACCEL_ASCII \"main.pcb\"\r\n"
+              "(pcbDesign \xe9\0\xff\r\n"s
+              "  (layerContents (drawPolygons True)\r\n"
+              "(apertureDef\r\n(dCode 10 )\r\n(apertureShape Ellipse)\r\n(width 010)\r\n(height 030)\r\n"
+              "(holeDiam 0)\r\n(desc \"\")\r\n)\r\n"
+              "(apertureDef\r\n(dCode 11 )\r\n(apertureShape Rect)\r\n(width 025)\r\n(height 025)\r\n"
+              "(holeDiam 0)\r\n(desc \"\")\r\n)\r\n"
+              "(apertureDef\r\n(dCode 12 )\r\n(apertureShape Oval)\r\n(width 040)\r\n(height 040)\r\n"
+              "(holeDiam 0)\r\n(desc \"\")\r\n)\r\n"
+              "  (line (pt 1.0 2.0))\r\n"
+              "  (drawPolygons False)\r\n"
+              ")\r\n");
+    EXPECT_EQ(merge_test::Snapshot(folder.Path()).size(), 3u);  // no temporary file left
+}
+
+// The record of each aperture line below, as one line of "|"-separated text.
+const std::map<std::string, std::string> kRecords = {
+    {"R10", "(apertureDef|(dCode 10 )|(apertureShape Ellipse)|(width 010)|(height 030)|(holeDiam 0)|(desc \"\")|)"},
+    {"R11", "(apertureDef|(dCode 11 )|(apertureShape Rect)|(width 025)|(height 025)|(holeDiam 0)|(desc \"\")|)"},
+};
+const char* const kR10 = "D10 ROUND 010.0 020.0 030.0";
+const char* const kR11 = "D11 SQUARE 025.5";
+
+struct PlaceCase {
+    const char* name;
+    std::string board;
+    std::string apertures;
+    // The expected output, lines separated by "|", with R10 and R11 standing for their records.
+    std::string output;
+};
+
+std::string Expand(std::string text)
+{
+    for (const auto& [name, record] : kRecords) {
+        for (std::size_t at = text.find(name); at != std::string::npos; at = text.find(name))
+            text.replace(at, name.size(), record);
+    }
+    return CrLf(text);
+}
+
+TEST(MergeApertures, PutsTheRecordsInTheirPlace)
+{
+    const std::string one = kR10 + "\r\n"s;
+    const PlaceCase cases[] = {
+        {"empty board", "", one, ""},
+        {"no drawPolygons line", "a\r\nb\r\n", one, "a|b|"},
+        {"drawPolygons in other capitals", "DRAWPOLYGONS\r\nDrawPolygons\r\ndrawpolygons\r\n", one,
+         "DRAWPOLYGONS|DrawPolygons|drawpolygons|"},
+        {"first line", "drawPolygons\r\nb\r\n", one, "drawPolygons|R10|b|"},
+        {"last line without line end", "a\r\nx drawPolygons", one, "a|x drawPolygons|R10|"},
+        {"near misses before it", "P drawPolygon\r\nPP drawpolygons drawPolygons\r\nb", one,
+         "P drawPolygon|PP drawpolygons drawPolygons|R10|b|"},
+        {"inside a longer word", "a\r\n(drawPolygonsTrue)\r\nb", one, "a|(drawPolygonsTrue)|R10|b|"},
+        {"two drawPolygons lines", "a\r\ndrawPolygons 1\r\nb\r\ndrawPolygons 2\r\nc", one,
+         "a|drawPolygons 1|R10|b|drawPolygons 2|c|"},
+        {"empty aperture list", "a\r\ndrawPolygons\r\nb\r\n", "", "a|drawPolygons|b|"},
+        {"no qualifying aperture line", "a\r\ndrawPolygons\r\nb\r\n", "x 1.0\r\nD25 round 010.0\r\nROUN\r\n",
+         "a|drawPolygons|b|"},
+        {"qualifying lines first and last", "drawPolygons\r\nb\r\n", kR10 + "\r\nskipped\r\n"s + kR11,
+         "drawPolygons|R10|R11|b|"},
+        {"skipped lines after the last qualifying line", "drawPolygons\r\nb\r\n",
+         "skipped\r\n"s + kR11 + "\r\n\r\nskipped\r\n", "drawPolygons|R11|b|"},
+        {"list order kept", "drawPolygons\r\n", kR11 + "\r\n"s + kR10 + "\n" + kR11, "drawPolygons|R11|R10|R11|"},
+    };
+    for (const PlaceCase& c : cases) {
+        TestFolder folder;
+        const auto pcb = folder.Write("main.pcb", c.board);
+        const auto gap = folder.Write("main.gap", c.apertures);
+        const auto out = folder.Path() / "New_main.pcb";
+        MergeApertures(pcb, gap, out);
+        EXPECT_EQ(ReadBytes(out), Expand(c.output)) << c.name;
+    }
+}
+
+TEST(MergeApertures, ReadsLinesAcrossTheBufferEdge)
+{
+    constexpr std::size_t kEdge = Module1::kReadBufferSize;
+    const std::string upToEdge(kEdge - 1, 'x');
+    struct Case {
+        const char* name;
+        std::string board;
+        std::string output;
+    };
+    const Case cases[] = {
+        {"crlf split by the edge", upToEdge + "\r\ndrawPolygons\r\nb", upToEdge + CrLf("|drawPolygons|") + Expand("R10|b|")},
+        {"lone cr at the edge", upToEdge + "\rdrawPolygons", upToEdge + CrLf("|drawPolygons|") + Expand("R10|")},
+        {"drawPolygons split by the edge", std::string(kEdge - 5, 'y') + "drawPolygons\r\nb",
+         std::string(kEdge - 5, 'y') + CrLf("drawPolygons|") + Expand("R10|b|")},
+        {"line longer than the buffer", std::string(2 * kEdge + 3, 'z') + "drawPolygons\nb",
+         std::string(2 * kEdge + 3, 'z') + CrLf("drawPolygons|") + Expand("R10|b|")},
+    };
+    for (const Case& c : cases) {
+        TestFolder folder;
+        const auto pcb = folder.Write("main.pcb", c.board);
+        const auto gap = folder.Write("main.gap", kR10);
+        const auto out = folder.Path() / "New_main.pcb";
+        MergeApertures(pcb, gap, out);
+        EXPECT_TRUE(ReadBytes(out) == c.output) << c.name;
+    }
+}
+
+TEST(MergeApertures, WritesTheOutputAnewEachTime)
+{
+    TestFolder folder;
+    const auto pcb = folder.Write("main.pcb", "drawPolygons\r\n");
+    const auto gap = folder.Write("main.gap", kR10);
+    const auto out = folder.Write("New_main.pcb", std::string(10000, 'o'));
+    const std::string expected = Expand("drawPolygons|R10|");
+
+    MergeApertures(pcb, gap, out);
+    EXPECT_EQ(ReadBytes(out), expected);
+    MergeApertures(pcb, gap, out);
+    EXPECT_EQ(ReadBytes(out), expected);
+    EXPECT_EQ(merge_test::Snapshot(folder.Path()).size(), 3u);
+}
+
+TEST(MergeApertures, WritesThroughAnOutputLinkAndKeepsTheLink)
+{
+    TestFolder folder;
+    const auto pcb = folder.Write("main.pcb", "drawPolygons\r\n");
+    const auto gap = folder.Write("main.gap", kR10);
+    std::filesystem::create_directory(folder.Path() / "elsewhere");
+    const auto target = folder.Write("elsewhere/real.pcb", "old");
+    const auto link = folder.Path() / "New_main.pcb";
+    if (!merge_test::TryCreateSymlink("elsewhere/real.pcb", link))
+        GTEST_SKIP() << "no symbolic links here";
+
+    MergeApertures(pcb, gap, link);
+
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(std::filesystem::read_symlink(link), "elsewhere/real.pcb");
+    EXPECT_EQ(ReadBytes(target), Expand("drawPolygons|R10|"));
+    EXPECT_EQ(merge_test::Snapshot(folder.Path()).size(), 5u);
+}
+
+// Names outside ASCII are opened as they are, and an error names them so that they can be read.
+TEST(MergeApertures, WorksWithFileNamesInAnyScript)
+{
+    TestFolder folder;
+    const auto pcb = folder.Write(u8"Platine_öß_圖.pcb", "drawPolygons");
+    const auto gap = folder.Write(u8"Blenden_ü.gap", kR10);
+    const auto out = folder.Path() / u8"New_Platine_öß_圖.pcb";
+
+    MergeApertures(pcb, gap, out);
+    EXPECT_EQ(ReadBytes(out), Expand("drawPolygons|R10|"));
+
+    const auto missing = folder.Path() / u8"fehlt_ä.pcb";
+    try {
+        MergeApertures(missing, gap, out);
+        FAIL() << "a missing board file was merged";
+    } catch (const std::runtime_error& error) {
+        const std::u8string name = missing.u8string();
+        EXPECT_NE(std::string(error.what()).find(std::string(name.begin(), name.end())), std::string::npos)
+            << error.what();
+    }
+}
+
+}  // namespace

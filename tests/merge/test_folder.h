@@ -1,0 +1,41 @@
+// A fresh folder for each test, and the file helpers the merge tests share.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace merge_test {
+
+namespace fs = std::filesystem;
+
+// Created empty under the system's temporary folder, removed with everything in it.
+class TestFolder {
+public:
+    TestFolder();
+    ~TestFolder();
+    TestFolder(const TestFolder&) = delete;
+    TestFolder& operator=(const TestFolder&) = delete;
+
+    const fs::path& Path() const { return path_; }
+    // Writes `bytes` to the file `name` in the folder and returns its path.
+    fs::path Write(const fs::path& name, std::string_view bytes) const;
+
+private:
+    fs::path path_;
+};
+
+std::string ReadBytes(const fs::path& path);
+
+// Every entry below `folder`: its kind, and for a file its permissions and bytes (a digest of them
+// when they are many), for a link its target. Two equal snapshots mean that nothing was created, removed or changed in between.
+std::map<std::string, std::string> Snapshot(const fs::path& folder);
+
+// `text` with each "|" replaced by CR LF: how the expected output of a merge is written down.
+std::string CrLf(std::string_view text);
+
+// Creates a symbolic link; false where the platform won't (Windows without the right to).
+bool TryCreateSymlink(const fs::path& target, const fs::path& link);
+
+}  // namespace merge_test
