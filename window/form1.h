@@ -1,1 +1,63 @@
-// placeholder
+// The program's one window: a picker for the board file and one for the aperture list, the output
+// path, "Start" and "Exit", and the status label that guides the operator.
+#pragma once
+
+#include "drives.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+class DirListBox;
+class DriveListBox;
+class FileListBox;
+class QLabel;
+class QLineEdit;
+
+class Form1 : public QWidget {
+    Q_OBJECT
+
+public:
+    // Tells the operator what failed; by default in a message box that leaves the window usable.
+    using ErrorReporter = std::function<void(const QString& message)>;
+
+    // `drives` feeds the drive and folder lists; tests offer drives of their own.
+    explicit Form1(DriveSource drives = machineDrives, QWidget* parent = nullptr);
+
+    void setErrorReporter(ErrorReporter reporter);
+
+private:
+    void createControls(const DriveSource& drives);
+    void showError(const QString& message);
+
+    // Every handler runs through here: whatever it throws reaches the operator, and the window stays open.
+    template <void (Form1::*handler)()>
+    void dispatch();
+
+    void Form_Load();
+    void Command1_Click();
+    void Command2_Click();
+    void Drive1_Change();
+    void Dir1_Change();
+    void File1_Click();
+    void Drive2_Change();
+    void Dir2_Change();
+    void File2_Click();
+    void Text1_Change();
+
+    DriveListBox* Drive1 = nullptr;
+    DirListBox* Dir1 = nullptr;
+    FileListBox* File1 = nullptr;
+    DriveListBox* Drive2 = nullptr;
+    DirListBox* Dir2 = nullptr;
+    FileListBox* File2 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QLabel* status = nullptr;
+
+    QString OutputPath;
+    QString GapPath;
+    QString PcbPath;
+
+    ErrorReporter reportError_;
+};

@@ -1,0 +1,277 @@
+// Form1's layout: its 17 controls, the window around them, their colours, stacking and tab order,
+// and what Enter, Esc and resizing leave alone.
+#include "form1.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <map>
+#include <optional>
+
+namespace {
+
+enum class Colour { KindsOwn, ButtonText, HighlightedText, Red };
+
+struct Face {
+    const char* family;
+    double points;
+    int weight;
+    bool italic;
+};
+
+constexpr Face windowDefault{"MS Sans Serif", 8.25, QFont::Normal, false};
+
+struct Expected {
+    const char* name;
+    const char* kind;
+    const char* caption;
+    QRect pixels;
+    Face face;
+    Colour colour;
+};
+
+// The designed layout, converted from twips by hand at 15 twips a pixel.
+const Expected designed[] = {
+    {"Label4", "QLabel", "p-cad 2001", {32, 24, 129, 25}, {"MS Sans Serif", 13.5, QFont::Bold, true}, Colour::Red},
+    {"Label5", "QLabel", "Aperture Loader", {24, 48, 257, 33}, {"Poster Bodoni", 18, QFont::Black, true}, Colour::ButtonText},
+    {"Image1", "QLabel", "", {320, 16, 264, 65}, windowDefault, Colour::KindsOwn},
+    {"Label1", "QLabel", " PCB File", {72, 96, 89, 25}, {"MS Sans Serif", 12, QFont::Bold, false}, Colour::ButtonText},
+    {"Drive1", "DriveListBox", nullptr, {104, 120, 81, 21}, windowDefault, Colour::KindsOwn},
+    {"Dir1", "DirListBox", nullptr, {32, 144, 153, 66}, windowDefault, Colour::KindsOwn},
+    {"File1", "FileListBox", nullptr, {32, 216, 153, 45}, windowDefault, Colour::KindsOwn},
+    {"Label2", "QLabel", "GAP File", {280, 96, 81, 25}, {"MS Sans Serif", 12, QFont::Bold, false}, Colour::ButtonText},
+    {"Drive2", "DriveListBox", nullptr, {304, 120, 89, 21}, windowDefault, Colour::KindsOwn},
+    {"Dir2", "DirListBox", nullptr, {240, 144, 153, 66}, windowDefault, Colour::KindsOwn},
+    {"File2", "FileListBox", nullptr, {240, 216, 153, 45}, windowDefault, Colour::KindsOwn},
+    {"Label3", "QLabel", "STATUS:", {440, 120, 65, 17}, {"MS Sans Serif", 8.25, QFont::Bold, false}, Colour::ButtonText},
+    {"status", "QLabel", "Select .pcb File", {424, 144, 153, 25}, {"MS Sans Serif", 9.75, QFont::Bold, false}, Colour::HighlightedText},
+    {"Command1", "QPushButton", "Start", {464, 208, 73, 33}, windowDefault, Colour::KindsOwn},
+    {"Command2", "QPushButton", "Exit", {464, 264, 73, 33}, windowDefault, Colour::KindsOwn},
+    {"Label6", "QLabel", "Output File", {32, 272, 105, 25}, {"MS Sans Serif", 12, QFont::Bold, false}, Colour::ButtonText},
+    {"Text1", "QLineEdit", "", {32, 296, 361, 25}, windowDefault, Colour::KindsOwn},
+};
+
+const char* const tabOrder[] = {"Command1", "Drive1", "Dir1", "File1", "Drive2", "Dir2", "File2", "Text1", "Command2"};
+
+QColor workspaceColour(const Form1& form)
+{
+    return form.palette().color(form.backgroundRole());
+}
+
+QColor expectedTextColour(Colour colour)
+{
+    switch (colour) {
+    case Colour::ButtonText:
+        return QApplication::palette().color(QPalette::ButtonText);
+    case Colour::HighlightedText:
+        return QApplication::palette().color(QPalette::HighlightedText);
+    case Colour::Red:
+        return QColor(192, 0, 0);
+    case Colour::KindsOwn:
+        break;
+    }
+    return {};
+}
+
+QWidget* focusAfter(QWidget& widget, Qt::Key key)
+{
+    QTest::keyClick(&widget, key);
+    return QApplication::focusWidget();
+}
+
+class Form1Layout : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    }
+
+    template <typename Control = QWidget>
+    Control* child(const char* name)
+    {
+        return form.findChild<Control*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+    }
+
+    std::map<QString, QRect> geometries()
+    {
+        std::map<QString, QRect> all;
+        for (const QWidget* control : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            all[control->objectName()] = control->geometry();
+        return all;
+    }
+
+    Form1 form;
+};
+
+TEST_F(Form1Layout, ControlsStandAsDesigned)
+{
+    EXPECT_EQ(form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size(), qsizetype(std::size(designed)));
+    for (const Expected& expected : designed) {
+        SCOPED_TRACE(expected.name);
+        QWidget* control = child(expected.name);
+        ASSERT_NE(control, nullptr);
+        EXPECT_STREQ(control->metaObject()->className(), expected.kind);
+        EXPECT_EQ(control->geometry(), expected.pixels);
+        EXPECT_EQ(control->font().family(), QString::fromLatin1(expected.face.family));
+        EXPECT_EQ(control->font().pointSizeF(), expected.face.points);
+        EXPECT_EQ(control->font().weight(), expected.face.weight);
+        EXPECT_EQ(control->font().italic(), expected.face.italic);
+
+        if (auto* label = qobject_cast<QLabel*>(control); label && expected.colour != Colour::KindsOwn) {
+            EXPECT_EQ(label->text(), QString::fromLatin1(expected.caption));
+            EXPECT_EQ(label->palette().color(label->foregroundRole()), expectedTextColour(expected.colour));
+            EXPECT_TRUE(label->autoFillBackground());
+            EXPECT_EQ(label->palette().color(label->backgroundRole()), workspaceColour(form));
+            EXPECT_EQ(label->alignment(), Qt::AlignLeft | Qt::AlignTop);
+            EXPECT_FALSE(label->wordWrap());
+            EXPECT_EQ(label->textFormat(), Qt::PlainText);
+            EXPECT_EQ(label->focusPolicy(), Qt::NoFocus);
+        } else if (label) {
+            EXPECT_TRUE(label->hasScaledContents());
+            EXPECT_EQ(label->pixmap().size(), QSize(986, 371));
+            EXPECT_EQ(label->frameShape(), QFrame::NoFrame);
+            EXPECT_EQ(label->focusPolicy(), Qt::NoFocus);
+        }
+        if (auto* button = qobject_cast<QPushButton*>(control)) {
+            EXPECT_EQ(button->text(), QString::fromLatin1(expected.caption));
+            EXPECT_FALSE(button->autoDefault());
+            EXPECT_FALSE(button->isDefault());
+        }
+        if (auto* box = qobject_cast<QLineEdit*>(control)) {
+            EXPECT_EQ(box->text(), QString());
+            EXPECT_EQ(box->maxLength(), std::numeric_limits<int>::max());
+        }
+    }
+}
+
+TEST_F(Form1Layout, WindowIsFramedAsDesigned)
+{
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("corvane"));
+    EXPECT_EQ(form.geometry(), QRect(321, 322, 605, 333));
+    EXPECT_EQ(form.layout(), nullptr);
+    EXPECT_EQ(form.windowFlags() & Qt::WindowType_Mask, Qt::Window);
+    EXPECT_EQ(form.font().family(), QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(form.font().pointSizeF(), 8.25);
+#ifndef Q_OS_WIN
+    EXPECT_EQ(workspaceColour(form), QApplication::palette().color(QPalette::Dark));
+#endif
+}
+
+TEST_F(Form1Layout, StandInsDrawTheFacesTheSystemLacks)
+{
+    struct Case {
+        const char* control;
+        const char* face;
+        const char* standIn;
+    };
+    for (const auto& [control, face, standIn] : {Case{"Command1", "MS Sans Serif", "Liberation Sans"},
+                                                 Case{"Label4", "MS Sans Serif", "Liberation Sans"},
+                                                 Case{"Label5", "Poster Bodoni", "Old Standard TT"}}) {
+        SCOPED_TRACE(control);
+        const QString drawnWith = QFontInfo(child(control)->font()).family();
+        if (QFontDatabase::hasFamily(QString::fromLatin1(face)))
+            EXPECT_EQ(drawnWith, QString::fromLatin1(face));
+        else
+            EXPECT_EQ(drawnWith, QString::fromLatin1(standIn));
+    }
+}
+
+TEST_F(Form1Layout, ControlsAreDrawnOverTheLabelsThatReachIntoThem)
+{
+    // The bottom row of Label1, Label2 and Label6 is the top row of the control below.
+    EXPECT_EQ(form.childAt(110, 120), child("Drive1"));
+    EXPECT_EQ(form.childAt(310, 120), child("Drive2"));
+    EXPECT_EQ(form.childAt(40, 296), child("Text1"));
+    EXPECT_EQ(form.childAt(110, 119), child("Label1"));
+}
+
+TEST_F(Form1Layout, ColoursFollowTheUsersScheme)
+{
+    const QPalette before = QApplication::palette();
+    QPalette scheme = before;
+    scheme.setColor(QPalette::Dark, QColor(10, 20, 30));
+    scheme.setColor(QPalette::ButtonText, QColor(40, 50, 60));
+    scheme.setColor(QPalette::HighlightedText, QColor(70, 80, 90));
+    QApplication::setPalette(scheme);
+    // The new scheme reaches the widgets through the event queue.
+    auto* status = child<QLabel>("status");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return status->palette().color(status->foregroundRole()) == QColor(70, 80, 90); }));
+
+    for (const Expected& expected : designed) {
+        auto* label = qobject_cast<QLabel*>(child(expected.name));
+        if (!label || expected.colour == Colour::KindsOwn)
+            continue;
+        SCOPED_TRACE(expected.name);
+        EXPECT_EQ(label->palette().color(label->foregroundRole()), expectedTextColour(expected.colour));
+        EXPECT_EQ(label->palette().color(label->backgroundRole()), workspaceColour(form));
+    }
+#ifndef Q_OS_WIN
+    EXPECT_EQ(workspaceColour(form), QColor(10, 20, 30));
+    // The right end of the status label, where its caption never reaches, and the window beside it.
+    const QImage drawn = form.grab().toImage();
+    EXPECT_EQ(drawn.pixel(570, 160), qRgb(10, 20, 30));
+    EXPECT_EQ(drawn.pixel(600, 160), qRgb(10, 20, 30));
+#endif
+    QApplication::setPalette(before);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return status->palette().color(status->foregroundRole()) != QColor(70, 80, 90); }));
+}
+
+TEST_F(Form1Layout, TabGoesRoundTheControlsInOrderBothWays)
+{
+    ASSERT_EQ(QApplication::focusWidget(), child("Command1"));
+    for (std::size_t step = 1; step <= std::size(tabOrder); ++step) {
+        const char* next = tabOrder[step % std::size(tabOrder)];
+        EXPECT_EQ(focusAfter(*QApplication::focusWidget(), Qt::Key_Tab), child(next)) << "Tab to " << next;
+    }
+    for (std::size_t step = std::size(tabOrder); step > 0; --step) {
+        const char* previous = tabOrder[step - 1];
+        EXPECT_EQ(focusAfter(*QApplication::focusWidget(), Qt::Key_Backtab), child(previous))
+            << "Shift+Tab to " << previous;
+    }
+}
+
+TEST_F(Form1Layout, EnterAndEscPressNoButton)
+{
+    QSignalSpy startPressed(child<QPushButton>("Command1"), &QPushButton::clicked);
+    QSignalSpy exitPressed(child<QPushButton>("Command2"), &QPushButton::clicked);
+    for (const char* focused : tabOrder) {
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+            SCOPED_TRACE(std::string(focused) + " key " + std::to_string(key));
+            child(focused)->setFocus();
+            QTest::keyClick(child(focused), key);
+            EXPECT_EQ(startPressed.count(), 0);
+            EXPECT_EQ(exitPressed.count(), 0);
+            EXPECT_TRUE(form.isVisible());
+        }
+    }
+    EXPECT_EQ(child<QLabel>("status")->text(), QStringLiteral("Select .pcb File"));
+}
+
+TEST_F(Form1Layout, ResizingMovesNothing)
+{
+    const std::map<QString, QRect> designedPlaces = geometries();
+    const QSize designedSize = form.size();
+    for (const QSize size : {QSize(1000, 700), QSize(200, 100)}) {
+        form.resize(size);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form.size() == size; }));
+        EXPECT_EQ(geometries(), designedPlaces) << size.width() << "x" << size.height();
+    }
+    form.showMaximized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.isMaximized() && form.size() != designedSize; }));
+    EXPECT_EQ(geometries(), designedPlaces);
+    const QImage drawn = form.grab().toImage();
+    EXPECT_EQ(drawn.pixel(drawn.width() - 1, drawn.height() - 1), workspaceColour(form).rgb());
+}
+
+}  // namespace

@@ -1,0 +1,193 @@
+// Form1's layout: the window and its 17 controls as they stand from start to end, in twips.
+#include "dir_list_box.h"
+#include "drive_list_box.h"
+#include "file_list_box.h"
+#include "form1.h"
+#include "workspace_colour.h"
+
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <optional>
+#include <vector>
+
+namespace {
+
+enum class Kind { Label, Image, DriveList, FolderList, FileList, CommandButton, TextBox };
+
+// Labels only; every other control draws in its kind's own colours.
+enum class TextColour { KindsOwn, ButtonText, HighlightedText, Red };
+
+struct Font {
+    const char* face;
+    double points;
+    QFont::Weight weight;
+    bool italic;
+};
+
+constexpr Font windowDefault{"MS Sans Serif", 8.25, QFont::Normal, false};
+
+struct Control {
+    const char* name;
+    Kind kind;
+    const char* captionOrPattern;
+    int left, top, width, height;
+    int tabIndex;
+    std::optional<Font> font;
+    TextColour textColour;
+};
+
+constexpr int none = -1;
+constexpr std::optional<Font> windowFont;
+constexpr auto ownColour = TextColour::KindsOwn;
+
+// In creation order, which is also the stacking order: Drive1, Drive2 and Text1 are drawn over the
+// labels that reach into them.
+constexpr std::array<Control, 17> controls{{
+    // name     kind                 caption or pattern   left   top  width height tab  font                                               text colour
+    {"Label4",   Kind::Label,         "p-cad 2001",        480,  360, 1935,  375,  11, Font{"MS Sans Serif", 13.5, QFont::Bold, true},    TextColour::Red},
+    {"Label5",   Kind::Label,         "Aperture Loader",   360,  720, 3855,  495,  12, Font{"Poster Bodoni", 18, QFont::Black, true},     TextColour::ButtonText},
+    {"Image1",   Kind::Image,         "",                 4800,  240, 3960,  975, none, windowFont,                                       ownColour},
+    {"Label1",   Kind::Label,         " PCB File",        1080, 1440, 1335,  375,   4, Font{"MS Sans Serif", 12, QFont::Bold, false},     TextColour::ButtonText},
+    {"Drive1",   Kind::DriveList,     "",                 1560, 1800, 1215,  315,   1, windowFont,                                       ownColour},
+    {"Dir1",     Kind::FolderList,    "",                  480, 2160, 2295,  990,   2, windowFont,                                       ownColour},
+    {"File1",    Kind::FileList,      "*.pcb",             480, 3240, 2295,  675,   3, windowFont,                                       ownColour},
+    {"Label2",   Kind::Label,         "GAP File",         4200, 1440, 1215,  375,   8, Font{"MS Sans Serif", 12, QFont::Bold, false},     TextColour::ButtonText},
+    {"Drive2",   Kind::DriveList,     "",                 4560, 1800, 1335,  315,   5, windowFont,                                       ownColour},
+    {"Dir2",     Kind::FolderList,    "",                 3600, 2160, 2295,  990,   6, windowFont,                                       ownColour},
+    {"File2",    Kind::FileList,      "*.gap",            3600, 3240, 2295,  675,   7, windowFont,                                       ownColour},
+    {"Label3",   Kind::Label,         "STATUS:",          6600, 1800,  975,  255,   9, Font{"MS Sans Serif", 8.25, QFont::Bold, false},   TextColour::ButtonText},
+    {"status",   Kind::Label,         "",                 6360, 2160, 2295,  375,  10, Font{"MS Sans Serif", 9.75, QFont::Bold, false},   TextColour::HighlightedText},
+    {"Command1", Kind::CommandButton, "Start",            6960, 3120, 1095,  495,   0, windowFont,                                       ownColour},
+    {"Command2", Kind::CommandButton, "Exit",             6960, 3960, 1095,  495,  15, windowFont,                                       ownColour},
+    {"Label6",   Kind::Label,         "Output File",       480, 4080, 1575,  375,  13, Font{"MS Sans Serif", 12, QFont::Bold, false},     TextColour::ButtonText},
+    {"Text1",    Kind::TextBox,       "",                  480, 4440, 5415,  375,  14, windowFont,                                       ownColour},
+}};
+
+struct Window {
+    const char* caption;
+    int left, top, width, height;  // of the client area
+};
+
+constexpr Window form{"corvane", 4815, 4830, 9075, 4995};
+
+constexpr int twipsPerPixel = 15;
+
+consteval bool onWholePixels()
+{
+    const auto whole = [](int twips) { return twips % twipsPerPixel == 0; };
+    for (const Control& control : controls)
+        if (!whole(control.left) || !whole(control.top) || !whole(control.width) || !whole(control.height))
+            return false;
+    return whole(form.left) && whole(form.top) && whole(form.width) && whole(form.height);
+}
+static_assert(onWholePixels(), "every place and size falls on whole pixels");
+
+QRect pixels(int left, int top, int width, int height)
+{
+    return {left / twipsPerPixel, top / twipsPerPixel, width / twipsPerPixel, height / twipsPerPixel};
+}
+
+QFont fontOf(const Font& font)
+{
+    QFont result(QString::fromLatin1(font.face));
+    result.setPointSizeF(font.points);
+    result.setWeight(font.weight);
+    result.setItalic(font.italic);
+    return result;
+}
+
+QLabel* makeLabel(const Control& control, QWidget* window)
+{
+    auto* label = new QLabel(QString::fromLatin1(control.captionOrPattern), window);
+    // Plain text: no caption marks an access key or is read as markup.
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    paintInWorkspaceColour(*label);
+    switch (control.textColour) {
+    case TextColour::ButtonText:
+        label->setForegroundRole(QPalette::ButtonText);
+        break;
+    case TextColour::HighlightedText:
+        label->setForegroundRole(QPalette::HighlightedText);
+        break;
+    case TextColour::Red: {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, QColor(192, 0, 0));
+        label->setPalette(palette);
+        label->setForegroundRole(QPalette::WindowText);
+        break;
+    }
+    case TextColour::KindsOwn:
+        break;
+    }
+    return label;
+}
+
+QWidget* makeControl(const Control& control, const DriveSource& drives, QWidget* window)
+{
+    const QString caption = QString::fromLatin1(control.captionOrPattern);
+    switch (control.kind) {
+    case Kind::Label:
+        return makeLabel(control, window);
+    case Kind::Image: {
+        auto* image = new QLabel(window);
+        image->setPixmap(QPixmap(QStringLiteral(":/logo.png")));
+        // Each side by its own factor: the logo fills the rectangle, its proportions not kept.
+        image->setScaledContents(true);
+        image->setFocusPolicy(Qt::NoFocus);
+        return image;
+    }
+    case Kind::DriveList:
+        return new DriveListBox(drives, window);
+    case Kind::FolderList:
+        return new DirListBox(drives, window);
+    case Kind::FileList:
+        return new FileListBox(caption, window);
+    case Kind::CommandButton: {
+        auto* button = new QPushButton(caption, window);
+        // Neither button answers Enter or Esc.
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        return button;
+    }
+    case Kind::TextBox: {
+        auto* box = new QLineEdit(window);
+        box->setMaxLength(std::numeric_limits<int>::max());
+        return box;
+    }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void Form1::createControls(const DriveSource& drives)
+{
+    setWindowTitle(QString::fromLatin1(form.caption));
+    setGeometry(pixels(form.left, form.top, form.width, form.height));
+    setFont(fontOf(windowDefault));
+    paintInWorkspaceColour(*this);
+
+    std::vector<std::pair<int, QWidget*>> tabStops;
+    for (const Control& control : controls) {
+        QWidget* widget = makeControl(control, drives, this);
+        widget->setObjectName(QString::fromLatin1(control.name));
+        widget->setGeometry(pixels(control.left, control.top, control.width, control.height));
+        if (control.font)
+            widget->setFont(fontOf(*control.font));
+        if (control.kind != Kind::Label && control.kind != Kind::Image)
+            tabStops.emplace_back(control.tabIndex, widget);
+    }
+
+    std::ranges::sort(tabStops, {}, &std::pair<int, QWidget*>::first);
+    for (std::size_t stop = 1; stop < tabStops.size(); ++stop)
+        setTabOrder(tabStops[stop - 1].second, tabStops[stop].second);
+    tabStops.front().second->setFocus();
+}
