@@ -46,6 +46,8 @@ DirListBox::DirListBox(DriveSource drives, QWidget* parent)
 {
     setItemDelegate(new IndentedEntries(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // As the platform's folder list: a long name is cut short rather than the list scrolled sideways.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(this, &QListWidget::itemDoubleClicked, this, &DirListBox::openEntry);
     try {
         open(QDir::currentPath());

@@ -14,6 +14,8 @@ FileListBox::FileListBox(const QString& pattern, QWidget* parent)
     , pattern_(pattern)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // As the platform's file list: a long name is cut short rather than the list scrolled sideways.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     try {
         setPath(QDir::currentPath());
     } catch (const std::runtime_error&) {
