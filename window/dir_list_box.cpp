@@ -119,15 +119,16 @@ bool DirListBox::open(const QString& folder)
 
 void DirListBox::openEntry(const QListWidgetItem* entry)
 {
-    const QString folder = entry->data(pathRole).toString();
+    bool changed = false;
     // The operator's gesture comes from Qt's event loop, which must see no exception: a folder that
-    // can't be read, or a fault in a Change handler, ends in a beep.
+    // can't be read ends in a beep, and the list stays where it was.
     try {
-        if (open(folder))
-            emit Change();
+        changed = open(entry->data(pathRole).toString());
     } catch (...) {
         QApplication::beep();
     }
+    if (changed)
+        emit Change();
 }
 
 void DirListBox::keyPressEvent(QKeyEvent* event)

@@ -21,6 +21,7 @@ public:
 
 signals:
     // Raised whenever the open folder changes, by the operator or by setPath, before setPath returns.
+    // The operator's change comes from inside Qt's event handling, so its handlers catch their own errors.
     void Change();
 
 protected:

@@ -1,9 +1,6 @@
 // The drive list: one entry for each drive, Change only when the chosen one really changes.
 #include "drive_list_box.h"
 
-#include <QApplication>
-#include <QScopedValueRollback>
-
 #include <stdexcept>
 
 DriveListBox::DriveListBox(DriveSource drives, QWidget* parent)
@@ -15,7 +12,7 @@ DriveListBox::DriveListBox(DriveSource drives, QWidget* parent)
     const QString start = driveOf(folderPath(QDir::currentPath()), texts);
     if (!start.isEmpty())
         setCurrentIndex(findText(start, Qt::MatchExactly | Qt::MatchCaseSensitive));
-    connect(this, &QComboBox::currentIndexChanged, this, &DriveListBox::chosen);
+    connect(this, &QComboBox::currentIndexChanged, this, &DriveListBox::Change);
 }
 
 QString DriveListBox::Drive() const
@@ -33,21 +30,6 @@ void DriveListBox::setDrive(const QString& driveOrFolder)
         throw std::runtime_error(
             QStringLiteral("Cannot choose the drive of \"%1\": no drive holds it").arg(driveOrFolder).toStdString());
 
-    const QScopedValueRollback byCode(settingByCode_, true);
     // Choosing the entry already chosen raises nothing, which ends the drive handler's nested runs.
     setCurrentIndex(findText(drive, Qt::MatchExactly | Qt::MatchCaseSensitive));
-}
-
-void DriveListBox::chosen()
-{
-    if (settingByCode_) {
-        emit Change();
-        return;
-    }
-    // The operator's choice arrives from Qt's event loop, which must not see an exception.
-    try {
-        emit Change();
-    } catch (...) {
-        QApplication::beep();
-    }
 }

@@ -19,11 +19,7 @@ public:
     void setDrive(const QString& driveOrFolder);
 
 signals:
-    // Raised when the chosen drive changes, by the operator or by code, and only then.
+    // Raised when the chosen drive changes, by the operator or by code, and only then. It comes from
+    // inside QComboBox, so its handlers catch their own errors, as Form1's dispatch does.
     void Change();
-
-private:
-    void chosen();
-
-    bool settingByCode_ = false;
 };

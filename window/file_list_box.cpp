@@ -3,7 +3,6 @@
 
 #include "drives.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -63,7 +62,7 @@ void FileListBox::mouseReleaseEvent(QMouseEvent* event)
     QListWidget::mouseReleaseEvent(event);
     const int selected = selectedRow();
     if (selected >= 0 && (selected != rowBeforePress_ || itemAt(event->position().toPoint()) == item(selected)))
-        clicked();
+        emit Click();
 }
 
 void FileListBox::keyPressEvent(QKeyEvent* event)
@@ -72,15 +71,5 @@ void FileListBox::keyPressEvent(QKeyEvent* event)
     QListWidget::keyPressEvent(event);
     const int after = selectedRow();
     if (after >= 0 && after != before)
-        clicked();
-}
-
-void FileListBox::clicked()
-{
-    // The operator's gesture comes from Qt's event loop, which must see no exception.
-    try {
         emit Click();
-    } catch (...) {
-        QApplication::beep();
-    }
 }

@@ -22,6 +22,7 @@ public:
 
 signals:
     // Raised when the operator selects an entry, with the mouse or the keyboard; never by setPath.
+    // Raised from inside Qt's event handling, so its handlers catch their own errors.
     void Click();
 
 protected:
@@ -31,7 +32,6 @@ protected:
 
 private:
     int selectedRow() const;
-    void clicked();
 
     QString pattern_;
     QString path_;

@@ -134,7 +134,7 @@ void Form1::File1_Click()
 {
     PcbPath = File1->Path() + QDir::separator() + File1->FileName();
     OutputPath = File1->Path() + QDir::separator() + QStringLiteral("New_") + File1->FileName();
-    // A copy: the box's change handler replaces OutputPath while the box takes its text.
+    // A copy, not the member: the box's change handler replaces OutputPath while the box takes its text.
     const QString proposed = OutputPath;
     Text1->setText(proposed);
     status->setText(QStringLiteral("Select .gap file"));

@@ -1,5 +1,4 @@
-// The program's one window: a picker for the board file and one for the aperture list, the output
-// path, "Start" and "Exit", and the status label that guides the operator.
+// The program's one window: the two file pickers, the output path, "Start", "Exit" and the status label.
 #pragma once
 
 #include "drives.h"

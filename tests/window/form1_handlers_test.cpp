@@ -1,5 +1,4 @@
-// Form1's handlers, driven as the operator drives them: choosing the files, the output path,
-// "Start" and its status texts, the drive lists' fallback and a merge that fails.
+// Tests of Form1's handlers, driven as the operator drives them, from the drive lists to "Start".
 #include "dir_list_box.h"
 #include "drive_list_box.h"
 #include "file_list_box.h"
@@ -12,6 +11,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -365,6 +365,36 @@ INSTANTIATE_TEST_SUITE_P(Form1, Form1Drives,
                          testing::Values(Group{"Drive1", "Dir1", "File1", "Drive2", "Dir2", "File2", "d.pcb"},
                                          Group{"Drive2", "Dir2", "File2", "Drive1", "Dir1", "File1", "d.gap"}),
                          [](const testing::TestParamInfo<Group>& info) { return std::string(info.param.drive); });
+
+// A folder handler catches nothing: a folder gone by the time its file list follows reaches the
+// operator through the dispatch, and the file list stays where it was.
+TEST_F(Form1Handlers, AFolderGoneBeforeItsFileListFollowsIsReported)
+{
+    for (const auto& [dirName, fileName] : {std::pair{"Dir1", "File1"}, std::pair{"Dir2", "File2"}}) {
+        SCOPED_TRACE(dirName);
+        errors.clear();
+        const QString gone = in(QStringLiteral("gone"));
+        ASSERT_TRUE(QDir().mkpath(gone));
+        openFolders(folder);
+        auto& folders = child<DirListBox>(dirName);
+        auto& files = child<FileListBox>(fileName);
+        const QStringList shown = entries(files);
+        {
+            const QSignalBlocker notYet(folders);
+            folders.setPath(gone);
+        }
+        ASSERT_TRUE(QDir(gone).removeRecursively());
+
+        emit folders.Change();
+
+        ASSERT_EQ(errors.size(), 1);
+        EXPECT_TRUE(errors.first().contains(gone)) << errors.first().toStdString();
+        EXPECT_EQ(files.Path(), folder);
+        EXPECT_EQ(entries(files), shown);
+        EXPECT_EQ(status(), QStringLiteral("Select .pcb File"));
+        EXPECT_TRUE(form().isVisible());
+    }
+}
 
 TEST_F(Form1Handlers, AFailedMergeSaysSoAndLeavesTheOutputAlone)
 {

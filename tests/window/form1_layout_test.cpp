@@ -1,5 +1,4 @@
-// Form1's layout: its 17 controls, the window around them, their colours, stacking and tab order,
-// and what Enter, Esc and resizing leave alone.
+// Tests of Form1's layout: its controls, frame, colours, stacking, tab order, Enter, Esc and resizing.
 #include "form1.h"
 
 #include <QApplication>

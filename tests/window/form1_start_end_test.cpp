@@ -1,5 +1,4 @@
-// Form1's start and end: loaded once before it shows, "Start" under the focus, and the event loop
-// ended by "Exit" or by closing the window.
+// Tests of Form1's start and end: loaded once before it shows, and ended by "Exit" or its close button.
 #include "application.h"
 #include "form1.h"
 
