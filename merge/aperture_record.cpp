@@ -76,15 +76,14 @@ ApertureRecord MakeRecord(std::string_view line, std::string_view shapeText)
 
 std::array<std::string, 8> RecordLines(const ApertureRecord& record)
 {
-    const std::string quote(1, static_cast<char>(34));
     return {
         "(apertureDef",
         "(dCode " + std::string(record.dCode) + ")",
         std::string(record.apertureShape),
         "(width " + std::string(record.width) + ")",
         "(height " + std::string(record.height) + ")",
-        "(holeDiam " + std::string(record.holeDiam) + ")",
-        "(desc " + quote + std::string(record.desc) + quote + ")",
+        "(holeDiam 0)",
+        "(desc \"\")",
         ")",
     };
 }

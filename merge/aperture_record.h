@@ -9,15 +9,13 @@
 
 namespace Module1 {
 
-// The fields of one record, cut character for character from its aperture line; the views point into
-// that line and live as long as it does.
+// The fields of one record that differ from line to line, cut character for character from its
+// aperture line; the views point into that line and live as long as it does.
 struct ApertureRecord {
     std::string_view dCode;
     std::string_view apertureShape;
     std::string_view width;
     std::string_view height;
-    std::string_view holeDiam = "0";
-    std::string_view desc = "";
 };
 
 // An aperture line that names a shape but gives no record; what() says what is wrong with it.

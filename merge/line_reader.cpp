@@ -12,13 +12,23 @@ namespace Module1 {
 
 namespace {
 
-// True when every CR among the first `count` + 1 bytes is followed by an LF and every LF after the
-// first byte has a CR before it. Written without an early exit so that the compiler can vectorise it.
-bool CrLfOnly(const char* bytes, std::size_t count)
+// Line ends are checked a block of bytes at a time: a loop of fixed length is one that the compiler
+// vectorises at every optimisation level, and a stray line end is still found within a block.
+constexpr std::size_t kBlock = 64;
+
+// True unless the byte at `at` is a CR without an LF after it, or the byte after it an LF without a
+// CR before it.
+bool CrLfPair(const char* at)
+{
+    return (at[0] == '\r') == (at[1] == '\n');
+}
+
+// CrLfPair for each of the kBlock bytes from `at`; without an early exit, so that it vectorises.
+bool CrLfBlock(const char* at)
 {
     unsigned char stray = 0;
-    for (std::size_t i = 0; i < count; ++i)
-        stray |= static_cast<unsigned char>((bytes[i] == '\r') != (bytes[i + 1] == '\n'));
+    for (std::size_t i = 0; i < kBlock; ++i)
+        stray |= static_cast<unsigned char>(!CrLfPair(at + i));
     return stray == 0;
 }
 
@@ -126,20 +136,14 @@ std::string_view LineReader::ReadCrLfLines()
     if (data[begin_] == '\n')
         return {};
 
-    // Checked a piece at a time, so that a stray line end near the front is found soon.
-    constexpr std::size_t kPiece = 4096;
-    std::size_t limit = end_;
-    for (std::size_t from = begin_; from + 1 < end_; from += kPiece) {
-        const std::size_t pairs = std::min(kPiece, end_ - 1 - from);
-        if (!CrLfOnly(data + from, pairs)) {
-            std::size_t stray = from;
-            while (CrLfOnly(data + stray, 1))
-                ++stray;
-            limit = stray + 1;
-            break;
-        }
-    }
-    const std::string_view ahead(data + begin_, limit - begin_);
+    // Up to `stray`, every CR stands before an LF and every LF after a CR: it is the first byte whose
+    // pair with the next breaks that, or the buffer's last byte.
+    std::size_t stray = begin_;
+    while (stray + kBlock < end_ && CrLfBlock(data + stray))
+        stray += kBlock;
+    while (stray + 1 < end_ && CrLfPair(data + stray))
+        ++stray;
+    const std::string_view ahead(data + begin_, stray + 1 - begin_);
     const std::size_t lastLf = ahead.rfind('\n');
     if (lastLf == std::string_view::npos)
         return {};

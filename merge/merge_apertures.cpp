@@ -1,5 +1,4 @@
-// The merge routine: the board file copied line for line, the aperture records after its first
-// "drawPolygons" line.
+// The merge routine: a board file copied line for line, aperture records after its first "drawPolygons".
 #include "merge_apertures.h"
 
 #include <cstring>

@@ -1,5 +1,4 @@
-// The merge routine: a board file copied line for line, with aperture definitions after its first
-// "drawPolygons" line.
+// The merge routine: a board file copied line for line, aperture records after its first "drawPolygons".
 #pragma once
 
 #include <filesystem>

@@ -108,6 +108,24 @@ TEST(LineReader, GivesRunsOfCrLfLinesThatSplitAsLinesWould)
     EXPECT_TRUE(reader.AtEnd());
 }
 
+TEST(LineReader, FindsAStrayLineEndAnywhereInALongRun)
+{
+    // Long enough to be checked in many blocks; the lone LF or lone CR falls at every place in one.
+    std::string crLfLines;
+    for (int i = 0; i < 60; ++i)
+        crLfLines += "abc\r\n";
+    const std::vector<std::string> lines(60, "abc");
+    TestFolder folder;
+    for (std::size_t at = 0; at < crLfLines.size(); ++at) {
+        if (crLfLines[at] != '\r' && crLfLines[at] != '\n')
+            continue;
+        std::string bytes = crLfLines;
+        bytes.erase(at, 1);
+        const std::filesystem::path file = folder.Write("lines.txt", bytes);
+        EXPECT_EQ(ReadInRuns(file, Module1::kReadBufferSize), lines) << "stray line end at " << at;
+    }
+}
+
 TEST(LineReader, NamesTheFileThatCannotBeOpened)
 {
     TestFolder folder;

@@ -8,6 +8,9 @@
 #include <iterator>
 #include <random>
 #include <sstream>
+#include <stdexcept>
+
+#include "merge_apertures.h"
 
 namespace merge_test {
 
@@ -74,6 +77,21 @@ std::map<std::string, std::string> Snapshot(const fs::path& folder)
         entries[entry.path().lexically_relative(folder).generic_string()] = description;
     }
     return entries;
+}
+
+std::string Quoted(const fs::path& path)
+{
+    return '"' + path.string() + '"';
+}
+
+std::string FailureOf(const fs::path& pcb, const fs::path& gap, const fs::path& out)
+{
+    try {
+        Module1::MergeApertures(pcb, gap, out);
+    } catch (const std::runtime_error& error) {
+        return error.what();
+    }
+    return "no error";
 }
 
 std::string CrLf(std::string_view text)

@@ -29,8 +29,15 @@ private:
 std::string ReadBytes(const fs::path& path);
 
 // Every entry below `folder`: its kind, and for a file its permissions and bytes (a digest of them
-// when they are many), for a link its target. Two equal snapshots mean that nothing was created, removed or changed in between.
+// when they are many), for a link its target. Two equal snapshots mean that nothing was created,
+// removed or changed in between.
 std::map<std::string, std::string> Snapshot(const fs::path& folder);
+
+// The path in double quotes, as the merge's error messages show it.
+std::string Quoted(const fs::path& path);
+
+// What the merge of these paths threw, or "no error".
+std::string FailureOf(const fs::path& pcb, const fs::path& gap, const fs::path& out);
 
 // `text` with each "|" replaced by CR LF: how the expected output of a merge is written down.
 std::string CrLf(std::string_view text);
