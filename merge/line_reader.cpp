@@ -14,7 +14,7 @@ namespace {
 
 // Line ends are checked a block of bytes at a time: a loop of fixed length is one that the compiler
 // vectorises at every optimisation level, and a stray line end is still found within a block.
-constexpr std::size_t kBlock = 64;
+constexpr std::size_t kBlock = 256;
 
 // True unless the byte at `at` is a CR without an LF after it, or the byte after it an LF without a
 // CR before it.
@@ -36,7 +36,7 @@ bool CrLfBlock(const char* at)
 
 LineReader::LineReader(const std::filesystem::path& path, std::string_view role, std::size_t bufferSize)
     : description_(std::string("the ") + std::string(role) + " " + Quoted(path)),
-      buffer_(std::make_unique<char[]>(std::max<std::size_t>(bufferSize, 1))),
+      buffer_(std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(bufferSize, 1))),
       capacity_(std::max<std::size_t>(bufferSize, 1))
 {
     errno = 0;
@@ -133,12 +133,15 @@ std::string_view LineReader::ReadCrLfLines()
     if (AtEnd())
         return {};
     const char* const data = buffer_.get();
-    if (data[begin_] == '\n')
+    // The next line end tells at once whether there is a run at all, so that a file whose lines end
+    // otherwise costs no scan ahead for each of its lines.
+    const std::size_t firstEnd = NextLineEnd();
+    if (firstEnd + 1 >= end_ || data[firstEnd] != '\r' || data[firstEnd + 1] != '\n')
         return {};
 
     // Up to `stray`, every CR stands before an LF and every LF after a CR: it is the first byte whose
     // pair with the next breaks that, or the buffer's last byte.
-    std::size_t stray = begin_;
+    std::size_t stray = firstEnd + 1;
     while (stray + kBlock < end_ && CrLfBlock(data + stray))
         stray += kBlock;
     while (stray + 1 < end_ && CrLfPair(data + stray))

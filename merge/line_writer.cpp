@@ -18,7 +18,7 @@ constexpr std::string_view kLineEnd = "\r\n";
 LineWriter::LineWriter(std::FILE* file, std::string description, std::size_t bufferSize)
     : file_(file),
       description_(std::move(description)),
-      buffer_(std::make_unique<char[]>(std::max<std::size_t>(bufferSize, 1))),
+      buffer_(std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(bufferSize, 1))),
       capacity_(std::max<std::size_t>(bufferSize, 1))
 {
 }
