@@ -1,0 +1,85 @@
+// Runs a test as an ordinary user when the suite runs as root.
+#include "ordinary_user.h"
+
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <grp.h>
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+#endif
+
+namespace test_support {
+
+#ifdef _WIN32
+
+bool RerunAsOrdinaryUser() { return false; }
+bool PassesPermissionChecks() { return false; }
+
+#else
+
+namespace {
+
+// The child reports why it could not run the test through this exit status, so that the parent
+// skips instead of failing.
+constexpr int cannotRun = 125;
+
+std::string CurrentTestFilter()
+{
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    return std::string("--gtest_filter=") + test->test_suite_name() + "." + test->name();
+}
+
+}  // namespace
+
+bool PassesPermissionChecks() { return geteuid() == 0; }
+
+bool RerunAsOrdinaryUser()
+{
+    if (!PassesPermissionChecks())
+        return false;
+    const passwd* nobody = getpwnam("nobody");
+    if (nobody == nullptr) {
+        ADD_FAILURE() << "no user \"nobody\" to run the test as";
+        return true;
+    }
+    const uid_t uid = nobody->pw_uid;
+    const gid_t gid = nobody->pw_gid;
+    const std::string filter = CurrentTestFilter();
+
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0)
+            _exit(cannotRun);
+        std::vector<char*> arguments{const_cast<char*>("test"), const_cast<char*>(filter.c_str()), nullptr};
+        execv("/proc/self/exe", arguments.data());
+        std::fprintf(stderr, "cannot run the test as \"nobody\": %s\n", std::strerror(errno));
+        _exit(cannotRun);
+    }
+    if (child < 0) {
+        ADD_FAILURE() << "cannot start a child process: " << std::strerror(errno);
+        return true;
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == cannotRun) {
+        // GTEST_SKIP returns from the function it stands in, so it gets one of its own.
+        [] { GTEST_SKIP() << "the test can't run as the user \"nobody\" here (is the program out of its reach?)"; }();
+        return true;
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        ADD_FAILURE() << "the test failed when run as the user \"nobody\" (its output is above)";
+    return true;
+}
+
+#endif
+
+}  // namespace test_support
