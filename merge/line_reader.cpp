@@ -138,14 +138,20 @@ std::string_view LineReader::ReadLine()
     if (piece.lineEnds)
         return piece.text;
 
-    line_.assign(piece.text);
+    // Gathered in a block of the longest line's size, taken once: growing a string would double
+    // past the bound.
+    if (!line_)
+        line_ = std::make_unique_for_overwrite<char[]>(longestLine_);
+    std::memcpy(line_.get(), piece.text.data(), piece.text.size());
+    std::size_t size = piece.text.size();
     while (!piece.lineEnds && !AtEnd()) {
         piece = ReadLinePiece();
-        if (line_.size() + piece.text.size() > longestLine_)
+        if (size + piece.text.size() > longestLine_)
             refuse();
-        line_.append(piece.text);
+        std::memcpy(line_.get() + size, piece.text.data(), piece.text.size());
+        size += piece.text.size();
     }
-    return line_;
+    return {line_.get(), size};
 }
 
 std::string_view LineReader::ReadCrLfLines()

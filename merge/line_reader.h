@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -76,7 +77,7 @@ private:
     // The last line ended in a CR at the buffer's edge, so an LF that opens the next buffer is its.
     bool skipLf_ = false;
     // A line that ReadLine() hands out whole across the buffer's edge is gathered here.
-    std::string line_;
+    std::unique_ptr<char[]> line_;
 };
 
 }  // namespace Module1
