@@ -62,7 +62,7 @@ std::size_t Utf8SequenceLength(std::string_view bytes)
 }
 
 // A name as POSIX keeps it: bytes, most often UTF-8.
-void AppendShown(std::string& shown, std::string_view name)
+[[maybe_unused]] void AppendShown(std::string& shown, std::string_view name)
 {
     while (!name.empty()) {
         const auto byte = static_cast<unsigned char>(name[0]);
