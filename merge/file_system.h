@@ -75,6 +75,6 @@ int ReserveSpace(std::FILE* file, const std::filesystem::path& path, std::uint64
 int TruncateFile(std::FILE* file, std::uint64_t size);
 
 // Moves `from` onto `to`, replacing the file there in one step. Yields 0 or an error number.
-int ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
+int RenameOnto(const std::filesystem::path& from, const std::filesystem::path& to);
 
 }  // namespace Module1

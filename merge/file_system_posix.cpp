@@ -175,7 +175,7 @@ int TruncateFile(std::FILE* file, std::uint64_t size)
     return ErrorOf(::ftruncate(::fileno(file), static_cast<off_t>(size)));
 }
 
-int ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to)
+int RenameOnto(const std::filesystem::path& from, const std::filesystem::path& to)
 {
     return ErrorOf(std::rename(from.c_str(), to.c_str()));
 }

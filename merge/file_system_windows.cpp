@@ -104,7 +104,8 @@ OpenedFile OpenForReading(const std::filesystem::path& path)
         return folder;
     }
     errno = 0;
-    OpenedFile opened = Opened(_wfopen(path.c_str(), L"rb"), errno);
+    std::FILE* file = _wfopen(path.c_str(), L"rb");
+    OpenedFile opened = Opened(file, errno);
     if (opened.file && GetFileType(HandleOf(opened.file.get())) != FILE_TYPE_DISK) {
         // A device such as NUL or CON, or a pipe.
         opened.file.reset();
@@ -117,7 +118,8 @@ OpenedFile OpenForWritingInPlace(const std::filesystem::path& path)
 {
     errno = 0;
     // "r+": writing where the file stands, without emptying it.
-    return Opened(_wfopen(path.c_str(), L"r+b"), errno);
+    std::FILE* file = _wfopen(path.c_str(), L"r+b");
+    return Opened(file, errno);
 }
 
 ExistingFile InspectExisting(const std::filesystem::path& path)
@@ -205,7 +207,7 @@ int TruncateFile(std::FILE* file, std::uint64_t size)
     return _chsize_s(_fileno(file), static_cast<long long>(size));
 }
 
-int ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to)
+int RenameOnto(const std::filesystem::path& from, const std::filesystem::path& to)
 {
     if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return 0;

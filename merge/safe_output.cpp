@@ -171,7 +171,7 @@ void SafeOutput::CommitByRename()
     if (error != 0)
         Refuse(Reason(error));
 
-    error = ReplaceFile(temporaryPath_, destination_);
+    error = RenameOnto(temporaryPath_, destination_);
     if (error != 0)
         throw MergeError("Cannot replace " + description_ + ": " + Reason(error));
     temporaryPath_.clear();

@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "file_system.h"
 #include "line_reader.h"
 #include "test_folder.h"
 
@@ -187,7 +188,7 @@ TEST(MergeApertures, WritesThroughAnOutputLinkAndKeepsTheLink)
     const auto target = folder.Write("elsewhere/real.pcb", "old");
     const auto link = folder.Path() / "New_main.pcb";
     if (!merge_test::TryCreateSymlink("elsewhere/real.pcb", link))
-        GTEST_SKIP() << "no symbolic links here";
+        GTEST_SKIP() << "no symbolic links here: " << merge_test::LastLayoutFailure();
 
     MergeApertures(pcb, gap, link);
 
@@ -214,7 +215,7 @@ TEST(MergeApertures, WritesAnOutputWithOtherLinksWhereItStands)
 
     EXPECT_EQ(ReadBytes(out), Expand("drawPolygons|R10|"));
     EXPECT_EQ(ReadBytes(twin), Expand("drawPolygons|R10|"));
-    EXPECT_EQ(std::filesystem::hard_link_count(out), 2u);
+    EXPECT_TRUE(Module1::SameFile(out, twin));
     EXPECT_EQ(merge_test::Snapshot(folder.Path()).size(), 4u);
 }
 

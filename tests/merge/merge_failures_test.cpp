@@ -221,7 +221,7 @@ const FailureCase kFailures[] = {
          std::error_code error;
          fs::create_hard_link(paths.pcb, paths.out, error);
          if (error)
-             return std::nullopt;
+             return merge_test::CannotLayOut("no hard link can be made: " + error.message());
          return paths;
      },
      "Cannot write the output file {out}: it is the board file {pcb}"},
@@ -271,7 +271,7 @@ const FailureCase kFailures[] = {
      [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
          paths.pcb = folder.Path() / "fifo.pcb";
          if (mkfifo(paths.pcb.c_str(), 0600) != 0)
-             return std::nullopt;
+             return merge_test::CannotLayOut("no FIFO can be made here");
          return paths;
      },
      "Cannot open the board file {pcb}: it is not a regular file", Runner::Here, [] { alarm(20); }},
@@ -279,7 +279,7 @@ const FailureCase kFailures[] = {
      [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
          paths.gap = folder.Path() / "fifo.gap";
          if (mkfifo(paths.gap.c_str(), 0600) != 0)
-             return std::nullopt;
+             return merge_test::CannotLayOut("no FIFO can be made here");
          return paths;
      },
      "Cannot open the aperture list {gap}: it is not a regular file", Runner::Here, [] { alarm(20); }},
@@ -299,7 +299,7 @@ const FailureCase kFailures[] = {
      [](const TestFolder&, Paths paths) -> std::optional<Paths> {
          fs::remove(paths.out);
          if (mkfifo(paths.out.c_str(), 0600) != 0)
-             return std::nullopt;
+             return merge_test::CannotLayOut("no FIFO can be made here");
          return paths;
      },
      "Cannot write the output file {out}: it is not a regular file", Runner::Here, [] { alarm(20); }},
@@ -342,7 +342,7 @@ const FailureCase kFailures[] = {
     {"aperture_line_too_long_to_hold",
      [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
          if (merge_test::UnderAddressSanitizer())
-             return std::nullopt;
+             return merge_test::CannotLayOut("the sanitizers' shadow memory leaves no room for a memory limit");
          fs::resize_file(folder.Write(paths.gap.filename(), "D10 ROUND 010.0 020.0 030.0\r\nD11"), 32 << 20);
          return paths;
      },
@@ -352,7 +352,7 @@ const FailureCase kFailures[] = {
     {"out_of_memory",
      [](const TestFolder&, Paths paths) -> std::optional<Paths> {
          if (merge_test::UnderAddressSanitizer())
-             return std::nullopt;
+             return merge_test::CannotLayOut("the sanitizers' shadow memory leaves no room for a memory limit");
          return paths;
      },
      "Cannot merge the board file {pcb} with the aperture list {gap}: there is not enough memory", Runner::Here,
@@ -382,7 +382,7 @@ TEST_P(MergeFailure, NamesTheFileAndLeavesEveryFileAsItWas)
                    {}};
     const std::optional<Paths> paths = c.setUp(folder, standard);
     if (!paths)
-        GTEST_SKIP() << "the platform can't lay out this case";
+        GTEST_SKIP() << "the platform can't lay out this case (" << merge_test::LastLayoutFailure() << ")";
     const auto before = merge_test::Snapshot(folder.Path());
 
     std::string failure;

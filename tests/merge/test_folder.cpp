@@ -117,11 +117,34 @@ std::string CrLf(std::string_view text)
     return result;
 }
 
+namespace {
+
+std::string& LayoutFailure()
+{
+    static std::string failure;
+    return failure;
+}
+
+}  // namespace
+
 bool TryCreateSymlink(const fs::path& target, const fs::path& link)
 {
     std::error_code error;
     fs::create_symlink(target, link, error);
+    if (error)
+        LayoutFailure() = "no symbolic link can be made: " + error.message();
     return !error;
+}
+
+const std::string& LastLayoutFailure()
+{
+    return LayoutFailure();
+}
+
+std::nullopt_t CannotLayOut(const std::string& why)
+{
+    LayoutFailure() = why;
+    return std::nullopt;
 }
 
 }  // namespace merge_test
