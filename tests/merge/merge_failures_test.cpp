@@ -10,6 +10,10 @@
 #include "ordinary_user.h"
 #include "test_folder.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #ifdef __linux__
 #include <csignal>
 
@@ -205,6 +209,33 @@ const FailureCase kFailures[] = {
     {"output_is_the_board_file_in_other_capitals",
      [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
          paths.out = folder.Path() / "MAIN.PCB";
+         return paths;
+     },
+     "Cannot write the output file {out}: it is the board file {pcb}"},
+    {"output_is_the_board_file_by_its_long_path_form",
+     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+         paths.out = L"\\\\?\\" + fs::absolute(paths.pcb).native();
+         return paths;
+     },
+     "Cannot write the output file {out}: it is the board file {pcb}"},
+    // Wine's drive Z: is the whole Unix file system, so a file on C: is on Z: too, by another name.
+    {"output_is_the_board_file_on_another_drive",
+     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+         using UnixName = char*(__cdecl*)(const wchar_t*);
+         const auto unixName = reinterpret_cast<UnixName>(
+             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+         if (!unixName)
+             return merge_test::CannotLayOut("only wine shows a file on two drives");
+         char* name = unixName(paths.pcb.c_str());
+         if (!name)
+             return merge_test::CannotLayOut("wine gives no Unix name for the board file");
+         std::string onZ = std::string("Z:") + name;
+         HeapFree(GetProcessHeap(), 0, name);
+         for (char& c : onZ) {
+             if (c == '/')
+                 c = '\\';
+         }
+         paths.out = onZ;
          return paths;
      },
      "Cannot write the output file {out}: it is the board file {pcb}"},
