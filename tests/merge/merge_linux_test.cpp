@@ -123,7 +123,16 @@ TEST(MergeOnLinux, WritesAFileOfAnotherOwnerWhereItStands)
     EXPECT_EQ(ReadBytes(roots), expected);
     EXPECT_EQ(StatusOf(roots).st_uid, 0u);
     EXPECT_EQ(StatusOf(roots).st_mode & 07777, 0666u);
-    EXPECT_EQ(NamesIn(shared), std::vector<std::string>{"New_main.pcb"});
+
+    // Nobody's own file, but of a group that nobody is no member of: a new file could not have it.
+    const auto grouped = folder.Write("shared/grouped.pcb", "earlier output\r\n");
+    ASSERT_EQ(chown(grouped.c_str(), nobody->pw_uid, 0), 0);
+    EXPECT_EQ(merge_test::InChild(merge_test::BecomeOrdinaryUser, [&] { return FailureOf(pcb, gap, grouped); }),
+              "no error");
+    EXPECT_EQ(ReadBytes(grouped), expected);
+    EXPECT_EQ(StatusOf(grouped).st_uid, nobody->pw_uid);
+    EXPECT_EQ(StatusOf(grouped).st_gid, 0u);
+    EXPECT_EQ(NamesIn(shared), (std::vector<std::string>{"New_main.pcb", "grouped.pcb"}));
 }
 
 // The temporary file's name is the same length whatever the output's, so the longest legal name
