@@ -28,7 +28,8 @@ struct Inputs {
 
 Inputs g_inputs;
 
-// The baseline: the same bytes read and written in buffers of the merge's size, with no line handling.
+// The baseline: the same bytes read and written in buffers of the merge's size, with no line handling,
+// and put down to the disk as the merge puts its output.
 void PlainCopy(const fs::path& from, const fs::path& to)
 {
     const Module1::FilePtr in(std::fopen(from.string().c_str(), "rb"));
@@ -42,7 +43,7 @@ void PlainCopy(const fs::path& from, const fs::path& to)
         if (std::fwrite(buffer.get(), 1, got, out.get()) != got)
             throw std::runtime_error("cannot write the copy");
     }
-    if (Module1::CloseFile(out) != 0)
+    if (Module1::SyncFile(out.get()) != 0 || Module1::CloseFile(out) != 0)
         throw std::runtime_error("cannot write the copy");
 }
 
