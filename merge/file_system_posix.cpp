@@ -27,6 +27,12 @@ OpenedFile OpenExisting(const std::filesystem::path& path, int access, const cha
     const int fd = ::open(path.c_str(), access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         opened.error = errno;
+        // A socket can't be opened at all; what it is says more than "No such device or address".
+        struct stat status {};
+        if (::stat(path.c_str(), &status) == 0 && KindOf(status) == FileKind::Other) {
+            opened.error = 0;
+            opened.kind = FileKind::Other;
+        }
         return opened;
     }
     struct stat status {};

@@ -18,7 +18,9 @@
 #include <csignal>
 
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include "child_process.h"
@@ -320,6 +322,24 @@ const FailureCase kFailures[] = {
          return paths;
      },
      "Cannot open the board file {pcb}: it is not a regular file", Runner::Here, [] { alarm(20); }},
+    {"board_file_is_a_socket",
+     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+         paths.pcb = folder.Path() / "socket.pcb";
+         sockaddr_un address{};
+         address.sun_family = AF_UNIX;
+         const std::string name = paths.pcb.string();
+         if (name.size() >= sizeof address.sun_path)
+             return merge_test::CannotLayOut("the socket's path is too long");
+         name.copy(address.sun_path, name.size());
+         const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+         const bool bound = fd >= 0 && bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+         if (fd >= 0)
+             close(fd);
+         if (!bound)
+             return merge_test::CannotLayOut("no socket can be made here");
+         return paths;
+     },
+     "Cannot open the board file {pcb}: it is not a regular file"},
     {"aperture_list_is_a_device",
      [](const TestFolder&, Paths paths) -> std::optional<Paths> {
          paths.gap = "/dev/null";
