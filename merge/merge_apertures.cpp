@@ -1,6 +1,8 @@
 // The merge routine: a board file copied line for line, aperture records after its first "drawPolygons".
 #include "merge_apertures.h"
 
+#include <algorithm>
+#include <array>
 #include <cassert>
 #include <cstring>
 #include <new>
@@ -34,6 +36,7 @@ std::size_t FindInsertionMark(std::string_view text)
 }
 
 // Finds "drawPolygons" in a line that comes in pieces, also where a piece's edge cuts through it.
+// Keeps no more than the end of the pieces so far, in a fixed place: most lines come in one piece.
 class PieceSearch {
 public:
     // True once the mark has been seen in the line's pieces so far.
@@ -41,20 +44,27 @@ public:
     {
         if (found_)
             return true;
-        // Enough of the previous pieces' end to complete a mark that began there, with the start
-        // of this one.
-        const std::size_t keep = kInsertionMark.size() - 1;
-        carried_.append(piece.substr(0, keep));
-        found_ = FindInsertionMark(carried_) != 0 || FindInsertionMark(piece) != 0;
-        if (carried_.size() > keep)
-            carried_.erase(0, carried_.size() - keep);
-        if (piece.size() >= keep)
-            carried_.assign(piece.substr(piece.size() - keep));
+        // The end of the earlier pieces joined to the start of this one: where a cut mark would be.
+        const std::size_t head = std::min(piece.size(), kKeep);
+        std::memcpy(joint_.data() + kept_, piece.data(), head);
+        found_ = FindInsertionMark({joint_.data(), kept_ + head}) != 0 || FindInsertionMark(piece) != 0;
+        if (piece.size() >= kKeep) {
+            std::memcpy(joint_.data(), piece.data() + piece.size() - kKeep, kKeep);
+            kept_ = kKeep;
+        } else {
+            const std::size_t joined = kept_ + head;
+            const std::size_t dropped = joined > kKeep ? joined - kKeep : 0;
+            std::memmove(joint_.data(), joint_.data() + dropped, joined - dropped);
+            kept_ = joined - dropped;
+        }
         return found_;
     }
 
 private:
-    std::string carried_;
+    // A mark that a cut divides has at most this many bytes on either side of it.
+    static constexpr std::size_t kKeep = kInsertionMark.size() - 1;
+    std::array<char, 2 * kKeep> joint_{};
+    std::size_t kept_ = 0;
     bool found_ = false;
 };
 
@@ -89,15 +99,21 @@ void WriteApertureRecords(LineReader& apertures, const std::filesystem::path& ga
 // Copies one line that may be longer than the read buffer, piece by piece; true when it holds the mark.
 bool CopyLineInPieces(LineReader& board, LineWriter& output, bool searched)
 {
+    LinePiece piece = board.ReadLinePiece();
+    if (piece.lineEnds) {
+        // Nearly every line: whole in the buffer.
+        output.WriteLine(piece.text);
+        return searched && FindInsertionMark(piece.text) != 0;
+    }
     PieceSearch search;
     bool found = false;
     for (;;) {
-        const LinePiece piece = board.ReadLinePiece();
         output.WriteLinePiece(piece.text);
         if (searched)
             found = search.Feed(piece.text);
         if (piece.lineEnds || board.AtEnd())
             break;
+        piece = board.ReadLinePiece();
     }
     output.EndLine();
     return found;
