@@ -37,7 +37,7 @@ fs::path FolderOf(const fs::path& path)
 }  // namespace
 
 SafeOutput::SafeOutput(const fs::path& outputPath, const fs::path& pcbPath, const fs::path& gapPath)
-    : description_("the output file " + Quoted(outputPath))
+    : description_("the output file " + Quoted(outputPath)), writing_(description_)
 {
     if (outputPath.empty())
         throw MergeError("Cannot write the output file: no output path is given");
@@ -88,6 +88,8 @@ SafeOutput::SafeOutput(const fs::path& outputPath, const fs::path& pcbPath, cons
         if (elsewhereError != 0)
             Refuse("no new file may be made in its folder (" + Reason(createError) +
                    "), nor in the temporary folder " + Quoted(elsewhere) + " (" + Reason(elsewhereError) + ")");
+        // A full disk there is not the output's disk.
+        writing_ = description_ + " (prepared first in " + Quoted(temporaryPath_) + ")";
     }
     if (exists && replace && !TakeAttributes(temporary_.get(), destination_))
         replace = false;

@@ -34,8 +34,9 @@ public:
     // The temporary file, to write the output into.
     std::FILE* File() const { return temporary_.get(); }
 
-    // How error messages name the output: the output path as the operator gave it.
-    const std::string& Description() const { return description_; }
+    // How error messages about writing File() name it: the output path as the operator gave it, and
+    // where the output is prepared when that is on another disk.
+    const std::string& Description() const { return writing_; }
 
     // Puts the output in its place and down to the disk. Everything written must have been flushed first.
     void Commit();
@@ -48,6 +49,7 @@ private:
     void CommitInPlace();
 
     std::string description_;
+    std::string writing_;
     std::filesystem::path destination_;
     std::filesystem::path temporaryPath_;
     FilePtr temporary_;

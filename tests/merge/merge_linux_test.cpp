@@ -82,6 +82,25 @@ TEST(MergeOnLinux, WritesAnExistingFileInAFolderThatTakesNoNewFile)
         EXPECT_EQ(ReadBytes(out), CrLf("drawPolygons|") + CrLf(kRecord));
         EXPECT_EQ(fs::status(out).permissions(), fs::perms::owner_read | fs::perms::owner_write);
         EXPECT_EQ(NamesIn(folder.Path() / "locked"), std::vector<std::string>{"New_main.pcb"});
+
+        // Prepared elsewhere, a full disk there is named as that disk, and the file stays as it was.
+        folder.Write("main.pcb", "drawPolygons\r\n" + std::string(20000, 'x'));
+        const std::string before = ReadBytes(out);
+        const std::string failure = merge_test::InChild(
+            [] {
+                std::signal(SIGXFSZ, SIG_IGN);
+                const rlimit fileSize{4096, 4096};
+                setrlimit(RLIMIT_FSIZE, &fileSize);
+            },
+            [&] { return FailureOf(pcb, gap, out); });
+        const std::string where = test_support::PassesPermissionChecks()
+                                      ? std::string()
+                                      : R"( \(prepared first in ".*/~corvane-[0-9a-f]{8}\.tmp"\))";
+        EXPECT_TRUE(std::regex_match(failure, std::regex("Cannot write the output file \".*\"" + where +
+                                                         ": File too large")))
+            << failure;
+        EXPECT_EQ(ReadBytes(out), before);
+        EXPECT_EQ(NamesIn(folder.Path() / "locked"), std::vector<std::string>{"New_main.pcb"});
     }
     if (test_support::PassesPermissionChecks())
         test_support::RerunAsOrdinaryUser();
