@@ -13,12 +13,14 @@ class DriveListBox;
 class FileListBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 
 class Form1 : public QWidget {
     Q_OBJECT
 
 public:
-    // Tells the operator what failed; by default in a message box that leaves the window usable.
+    // Tells the operator what failed; by default in a window-modal message box that the handler does not
+    // wait for.
     using ErrorReporter = std::function<void(const QString& message)>;
 
     // `drives` feeds the drive and folder lists; tests offer drives of their own.
@@ -27,6 +29,9 @@ public:
     void setErrorReporter(ErrorReporter reporter);
 
 private:
+    // The window's controls as one table, in form1_layout.cpp; each row names the member that keeps it.
+    struct Layout;
+
     void createControls(const DriveSource& drives);
     void showError(const QString& message);
 
@@ -45,6 +50,8 @@ private:
     void File2_Click();
     void Text1_Change();
 
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
     DriveListBox* Drive1 = nullptr;
     DirListBox* Dir1 = nullptr;
     FileListBox* File1 = nullptr;
