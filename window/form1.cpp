@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -51,6 +52,21 @@ Form1::Form1(DriveSource drives, QWidget* parent)
 void Form1::setErrorReporter(ErrorReporter reporter)
 {
     reportError_ = std::move(reporter);
+}
+
+bool Form1::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+    case QEvent::ThemeChange:
+    case QEvent::ApplicationPaletteChange:
+        // The user's scheme has changed, and the workspace colour may be none of the palette's roles.
+        paintWorkspace();
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
 
 void Form1::showError(const QString& message)

@@ -3,6 +3,7 @@
 
 #include "drives.h"
 
+#include <QList>
 #include <QString>
 #include <QWidget>
 
@@ -28,11 +29,15 @@ public:
 
     void setErrorReporter(ErrorReporter reporter);
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     // The window's controls as one table, in form1_layout.cpp; each row names the member that keeps it.
     struct Layout;
 
     void createControls(const DriveSource& drives);
+    void paintWorkspace();
     void showError(const QString& message);
 
     // Every handler runs through here: whatever it throws reaches the operator, and the window stays open.
@@ -60,6 +65,9 @@ private:
     FileListBox* File2 = nullptr;
     QLineEdit* Text1 = nullptr;
     QLabel* status = nullptr;
+
+    // The window and its labels, all in the workspace colour.
+    QList<QWidget*> workspace_;
 
     QString OutputPath;
     QString GapPath;

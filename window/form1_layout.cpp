@@ -161,7 +161,6 @@ QLabel* makeLabel(const Control& control, QWidget* window)
     // Plain text: no caption marks an access key or is read as markup.
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    paintInWorkspaceColour(*label);
     switch (control.textColour) {
     case TextColour::ButtonText:
         label->setForegroundRole(QPalette::ButtonText);
@@ -225,7 +224,7 @@ void Form1::createControls(const DriveSource& drives)
     setWindowTitle(QString::fromLatin1(form.caption));
     setGeometry(pixels(form.left, form.top, form.width, form.height));
     setFont(fontOf(windowDefault));
-    paintInWorkspaceColour(*this);
+    workspace_ = {this};
 
     std::vector<std::pair<int, QWidget*>> tabStops;
     for (const Control& control : Layout::controls) {
@@ -240,12 +239,22 @@ void Form1::createControls(const DriveSource& drives)
         widget->setGeometry(pixels(control.left, control.top, control.width, control.height));
         if (control.font)
             widget->setFont(fontOf(*control.font));
+        if (control.kind == Kind::Label)
+            workspace_ << widget;
         if (control.kind != Kind::Label && control.kind != Kind::Image)
             tabStops.emplace_back(control.tabIndex, widget);
     }
+
+    paintWorkspace();
 
     std::ranges::sort(tabStops, {}, &std::pair<int, QWidget*>::first);
     for (std::size_t stop = 1; stop < tabStops.size(); ++stop)
         setTabOrder(tabStops[stop - 1].second, tabStops[stop].second);
     tabStops.front().second->setFocus();
+}
+
+void Form1::paintWorkspace()
+{
+    for (QWidget* widget : std::as_const(workspace_))
+        paintInWorkspaceColour(*widget);
 }
