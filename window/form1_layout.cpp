@@ -36,7 +36,7 @@ struct Font {
 constexpr Font windowDefault{"MS Sans Serif", 8.25, QFont::Normal, false};
 
 // The member in which Form1 keeps a control that it reads again. Its type is the class that the row's
-// kind makes, which keptAsTheClassTheirKindMakes() checks, so that the widget can be stored unchecked.
+// kind makes, which keptAsItsKindsClass() checks, so that the widget can be stored unchecked.
 using Member = std::variant<std::monostate, QLabel* Form1::*, QPushButton* Form1::*, DriveListBox* Form1::*,
                             DirListBox* Form1::*, FileListBox* Form1::*, QLineEdit* Form1::*>;
 
@@ -75,39 +75,30 @@ consteval bool onWholePixels(const std::array<Control, count>& controls)
     return whole(form.left) && whole(form.top) && whole(form.width) && whole(form.height);
 }
 
-template <std::size_t count>
-consteval bool keptAsTheClassTheirKindMakes(const std::array<Control, count>& controls)
+template <typename Widget>
+constexpr bool keptAs(const Member& member)
 {
-    for (const Control& control : controls) {
-        const Member& member = control.member;
-        if (std::holds_alternative<std::monostate>(member))
-            continue;
-        bool same = false;
-        switch (control.kind) {
-        case Kind::Label:
-        case Kind::Image:
-            same = std::holds_alternative<QLabel* Form1::*>(member);
-            break;
-        case Kind::DriveList:
-            same = std::holds_alternative<DriveListBox* Form1::*>(member);
-            break;
-        case Kind::FolderList:
-            same = std::holds_alternative<DirListBox* Form1::*>(member);
-            break;
-        case Kind::FileList:
-            same = std::holds_alternative<FileListBox* Form1::*>(member);
-            break;
-        case Kind::CommandButton:
-            same = std::holds_alternative<QPushButton* Form1::*>(member);
-            break;
-        case Kind::TextBox:
-            same = std::holds_alternative<QLineEdit* Form1::*>(member);
-            break;
-        }
-        if (!same)
-            return false;
+    return std::holds_alternative<std::monostate>(member) || std::holds_alternative<Widget* Form1::*>(member);
+}
+
+constexpr bool keptAsItsKindsClass(const Control& control)
+{
+    switch (control.kind) {
+    case Kind::Label:
+    case Kind::Image:
+        return keptAs<QLabel>(control.member);
+    case Kind::DriveList:
+        return keptAs<DriveListBox>(control.member);
+    case Kind::FolderList:
+        return keptAs<DirListBox>(control.member);
+    case Kind::FileList:
+        return keptAs<FileListBox>(control.member);
+    case Kind::CommandButton:
+        return keptAs<QPushButton>(control.member);
+    case Kind::TextBox:
+        return keptAs<QLineEdit>(control.member);
     }
-    return true;
+    return false;
 }
 
 }  // namespace
@@ -136,7 +127,8 @@ struct Form1::Layout {
         {"Text1",    Kind::TextBox,       &Form1::Text1,    "",                  480, 4440, 5415,  375,  14, windowFont,                                       ownColour},
     }};
     static_assert(onWholePixels(controls), "every place and size falls on whole pixels");
-    static_assert(keptAsTheClassTheirKindMakes(controls), "a member holds the class its control is made as");
+    static_assert(std::ranges::all_of(controls, keptAsItsKindsClass),
+                  "each member holds the class that its control is made as");
 };
 
 namespace {
