@@ -300,7 +300,7 @@ TEST_P(Scripts, stillDrawTheCommittedFiles)
 {
     const QString python = QStringLiteral(CORVANE_PYTHON);
     if (python.isEmpty())
-        GTEST_SKIP() << "No python3 was found when the build was configured, so the scripts can't run.";
+        GTEST_SKIP() << CORVANE_NO_PYTHON;
     const Script& script = GetParam();
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid()) << folder.errorString().toStdString();
