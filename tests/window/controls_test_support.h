@@ -56,3 +56,14 @@ inline QString errorOf(const std::function<void()>& act)
     }
     return "no error";
 }
+
+// The child control `name` of `parent`. A missing one throws, which fails the test that asked for it
+// instead of crashing the whole test program.
+template <typename Control = QWidget>
+Control& childNamed(const QObject& parent, const QString& name)
+{
+    auto* control = parent.findChild<Control*>(name, Qt::FindDirectChildrenOnly);
+    if (control == nullptr)
+        throw std::runtime_error("the window has no control \"" + name.toStdString() + "\" of the kind asked for");
+    return *control;
+}

@@ -18,6 +18,8 @@
 #include <map>
 #include <optional>
 
+#include "controls_test_support.h"
+
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
@@ -105,7 +107,7 @@ protected:
     template <typename Control = QWidget>
     Control* child(const char* name)
     {
-        return form.findChild<Control*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+        return &childNamed<Control>(form, QString::fromLatin1(name));
     }
 
     std::map<QString, QRect> geometries()

@@ -17,11 +17,13 @@
 #include <functional>
 #include <ostream>
 
+#include "controls_test_support.h"
+
 namespace {
 
 QString statusText(const Form1& form)
 {
-    return form.findChild<QLabel*>(QStringLiteral("status"))->text();
+    return childNamed<QLabel>(form, QStringLiteral("status")).text();
 }
 
 TEST(Form1Start, LoadsOnceBeforeItShowsWithTheFocusOnStart)
@@ -29,13 +31,13 @@ TEST(Form1Start, LoadsOnceBeforeItShowsWithTheFocusOnStart)
     Form1 form;
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(statusText(form), QStringLiteral("Select .pcb File"));
-    EXPECT_EQ(form.findChild<QLineEdit*>(QStringLiteral("Text1"))->text(), QString());
+    EXPECT_EQ(childNamed<QLineEdit>(form, QStringLiteral("Text1")).text(), QString());
 
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     QWidget* focused = QApplication::focusWidget();
-    ASSERT_EQ(focused, form.findChild<QPushButton*>(QStringLiteral("Command1")));
+    ASSERT_EQ(focused, &childNamed<QPushButton>(form, QStringLiteral("Command1")));
     QTest::keyClick(focused, Qt::Key_Space);
     EXPECT_EQ(statusText(form), QStringLiteral("SELECT FILES FIRST"));
 
@@ -94,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         Ending{"Exit",
                [](Form1& form) {
-                   QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton);
+                   QTest::mouseClick(&childNamed<QPushButton>(form, QStringLiteral("Command2")), Qt::LeftButton);
                }},
         Ending{"CloseButton", [](Form1& form) { form.windowHandle()->close(); }}),
     [](const testing::TestParamInfo<Ending>& info) { return std::string(info.param.name); });
