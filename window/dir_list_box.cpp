@@ -41,13 +41,10 @@ bool sameFolder(const QString& one, const QString& other)
 }
 
 DirListBox::DirListBox(DriveSource drives, QWidget* parent)
-    : QListWidget(parent)
+    : ListBox(parent)
     , drives_(drives())
 {
     setItemDelegate(new IndentedEntries(this));
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    // As the platform's folder list: a long name is cut short rather than the list scrolled sideways.
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(this, &QListWidget::itemDoubleClicked, this, &DirListBox::openEntry);
     try {
         open(QDir::currentPath());
@@ -138,5 +135,5 @@ void DirListBox::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    QListWidget::keyPressEvent(event);
+    ListBox::keyPressEvent(event);
 }

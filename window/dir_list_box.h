@@ -3,9 +3,9 @@
 
 #include "drives.h"
 
-#include <QListWidget>
+#include "list_box.h"
 
-class DirListBox : public QListWidget {
+class DirListBox : public ListBox {
     Q_OBJECT
 
 public:

@@ -28,11 +28,12 @@ protected:
     QTemporaryDir folder;
 };
 
-void click(FileListBox& list, const QString& name)
+void click(FileListBox& list, const QString& name, Qt::MouseButton button = Qt::LeftButton,
+    Qt::KeyboardModifiers modifiers = {})
 {
     const QList<QListWidgetItem*> found = list.findItems(name, Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1) << name.toStdString();
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(found.first()).center());
+    QTest::mouseClick(list.viewport(), button, modifiers, list.visualItemRect(found.first()).center());
 }
 
 }
@@ -125,4 +126,57 @@ TEST_F(FileListBoxTest, clickFollowsTheOperatorsSelectionsAndNothingElse)
     list.setPath(folder.filePath("other"));
     list.setPath(folder.path());
     EXPECT_EQ(seen, QStringList{}) << "no Click for a click beside the entries, nor for code";
+}
+
+// Only the left button chooses, and a single-choice list never goes back to no choice: the window's
+// paths would then name a file that the list no longer shows as chosen.
+TEST_F(FileListBoxTest, otherButtonsAndCtrlNeitherChooseNorTakeTheChoiceBack)
+{
+    struct Case {
+        const char* name;
+        std::function<void(FileListBox&)> gesture;
+        int clicks;
+    };
+    const std::vector<Case> cases{
+        {"right-click on another entry", [](FileListBox& list) { click(list, "a.PCB", Qt::RightButton); }, 0},
+        {"right-click on the chosen entry", [](FileListBox& list) { click(list, "b.pcb", Qt::RightButton); }, 0},
+        {"middle-click on another entry", [](FileListBox& list) { click(list, "Z.pcb", Qt::MiddleButton); }, 0},
+        {"right double-click", [](FileListBox& list) {
+            const QPoint at = list.visualItemRect(list.item(0)).center();
+            QTest::mouseDClick(list.viewport(), Qt::RightButton, {}, at);
+        }, 0},
+        {"Ctrl+click on the chosen entry, a click on it like any other",
+            [](FileListBox& list) { click(list, "b.pcb", Qt::LeftButton, Qt::ControlModifier); }, 1},
+        {"Ctrl+Space on the chosen entry",
+            [](FileListBox& list) { QTest::keyClick(&list, Qt::Key_Space, Qt::ControlModifier); }, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FileListBox list("*.pcb");
+        list.resize(200, 300);
+        list.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+        list.setPath(folder.path());
+        click(list, "b.pcb");
+        ASSERT_EQ(list.FileName(), "b.pcb");
+        int clicks = 0;
+        QObject::connect(&list, &FileListBox::Click, [&] { ++clicks; });
+
+        c.gesture(list);
+
+        EXPECT_EQ(list.FileName(), "b.pcb");
+        EXPECT_EQ(list.selectedItems().size(), 1);
+        EXPECT_EQ(clicks, c.clicks);
+    }
+
+    FileListBox list("*.pcb");
+    list.resize(200, 300);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    list.setPath(folder.path());
+    int clicks = 0;
+    QObject::connect(&list, &FileListBox::Click, [&] { ++clicks; });
+    click(list, "a.PCB", Qt::RightButton);
+    EXPECT_EQ(list.FileName(), "") << "a right-click makes no first choice either";
+    EXPECT_EQ(clicks, 0);
 }
