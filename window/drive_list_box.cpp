@@ -12,7 +12,12 @@ DriveListBox::DriveListBox(DriveSource drives, QWidget* parent)
     const QString start = driveOf(folderPath(QDir::currentPath()), texts);
     if (!start.isEmpty())
         setCurrentIndex(findText(start, Qt::MatchExactly | Qt::MatchCaseSensitive));
-    connect(this, &QComboBox::currentIndexChanged, this, &DriveListBox::Change);
+    chosen_ = currentText();
+    connect(this, &QComboBox::currentIndexChanged, this, [this] {
+        previous_ = chosen_;
+        chosen_ = currentText();
+        emit Change();
+    });
 }
 
 QString DriveListBox::Drive() const
@@ -25,10 +30,18 @@ void DriveListBox::setDrive(const QString& driveOrFolder)
     QStringList texts;
     for (int entry = 0; entry < count(); ++entry)
         texts << itemText(entry);
-    const QString drive = driveOf(folderPath(driveOrFolder), texts);
+    const QString asked = folderPath(driveOrFolder);
+    QString drive = driveOf(asked, texts);
     if (drive.isEmpty())
         throw std::runtime_error(
             QStringLiteral("Cannot choose the drive of \"%1\": no drive holds it").arg(driveOrFolder).toStdString());
+
+    // A folder that lies on several drives, nested, is shown on its folder list's drive. When the chosen
+    // drive doesn't hold it, the folder list could not move there and still stands on the drive chosen
+    // before.
+    const auto holds = [&](const QString& holder) { return !holder.isEmpty() && driveOf(asked, {holder}) == holder; };
+    if (!sameFolder(asked, folderPath(drive)) && !holds(Drive()) && holds(previous_))
+        drive = previous_;
 
     // Choosing the entry already chosen raises nothing, which ends the drive handler's nested runs.
     setCurrentIndex(findText(drive, Qt::MatchExactly | Qt::MatchCaseSensitive));

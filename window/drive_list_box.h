@@ -14,7 +14,9 @@ public:
 
     // The chosen drive's text.
     QString Drive() const;
-    // Takes a drive's text or the full path of any folder, and shows that folder's drive as chosen.
+    // Takes a drive's text or the full path of any folder, and shows that folder's drive as chosen: of
+    // nested drives that hold it, the one chosen before the last change where the chosen one holds it
+    // not, else the innermost.
     // Throws std::runtime_error, naming the folder, when none of the drives holds it.
     void setDrive(const QString& driveOrFolder);
 
@@ -22,4 +24,8 @@ signals:
     // Raised when the chosen drive changes, by the operator or by code, and only then. It comes from
     // inside QComboBox, so its handlers catch their own errors, as Form1's dispatch does.
     void Change();
+
+private:
+    QString chosen_;
+    QString previous_;
 };

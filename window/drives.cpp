@@ -25,6 +25,11 @@ QString driveOf(const QString& folder, const QStringList& drives)
     return holder;
 }
 
+bool sameFolder(const QString& one, const QString& other)
+{
+    return QString::compare(one, other, folderNameCase()) == 0;
+}
+
 QString folderPath(const QString& folder)
 {
     // An empty text names no folder; QFileInfo would take it for the current one.

@@ -20,6 +20,9 @@ QStringList machineDrives();
 // ending where a folder name ends ("/home" holds "/home/ann" but not "/homework"). Empty when none does.
 QString driveOf(const QString& folder, const QStringList& drives);
 
+// Whether two folder texts name the same folder, letter case counting as the platform's names do.
+bool sameFolder(const QString& one, const QString& other);
+
 // `folder` as the lists report it: absolute, clean, with native separators; a root keeps its own
 // separator ("/", "C:\").
 QString folderPath(const QString& folder);
