@@ -5,10 +5,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "file_system.h"
+
 namespace bench {
 
 namespace {
 
+// A file to write, which fails loudly.
 class File {
 public:
     explicit File(const std::filesystem::path& path) : file_(std::fopen(path.string().c_str(), "wb"))
@@ -16,29 +19,20 @@ public:
         if (!file_)
             throw std::runtime_error("cannot create " + path.string());
     }
-    ~File()
-    {
-        if (file_)
-            std::fclose(file_);
-    }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
 
     void Write(const std::string& text)
     {
-        if (std::fwrite(text.data(), 1, text.size(), file_) != text.size())
+        if (std::fwrite(text.data(), 1, text.size(), file_.get()) != text.size())
             throw std::runtime_error("cannot write a benchmark file");
     }
     void Close()
     {
-        std::FILE* file = file_;
-        file_ = nullptr;
-        if (std::fclose(file) != 0)
+        if (Module1::CloseFile(file_) != 0)
             throw std::runtime_error("cannot write a benchmark file");
     }
 
 private:
-    std::FILE* file_;
+    Module1::FilePtr file_;
 };
 
 // One line of a board file's body, varied by `n` so that no two neighbours are alike.

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "bench_files.h"
+#include "file_system.h"
 #include "line_reader.h"
 #include "merge_apertures.h"
 
@@ -27,22 +28,22 @@ struct Inputs {
 
 Inputs g_inputs;
 
-// The baseline: the same bytes read and written in buffers of the merge's size, with no line handling.
+// The baseline: the same bytes read and written in buffers of the merge's size, with no line handling,
+// and put down to the disk as the merge puts its output.
 void PlainCopy(const fs::path& from, const fs::path& to)
 {
-    std::FILE* in = std::fopen(from.string().c_str(), "rb");
-    std::FILE* out = std::fopen(to.string().c_str(), "wb");
+    const Module1::FilePtr in(std::fopen(from.string().c_str(), "rb"));
+    Module1::FilePtr out(std::fopen(to.string().c_str(), "wb"));
     if (!in || !out)
         throw std::runtime_error("cannot open the copy's files");
-    std::setvbuf(in, nullptr, _IONBF, 0);
-    std::setvbuf(out, nullptr, _IONBF, 0);
+    std::setvbuf(in.get(), nullptr, _IONBF, 0);
+    std::setvbuf(out.get(), nullptr, _IONBF, 0);
     const auto buffer = std::make_unique<char[]>(Module1::kReadBufferSize);
-    for (std::size_t got; (got = std::fread(buffer.get(), 1, Module1::kReadBufferSize, in)) > 0;) {
-        if (std::fwrite(buffer.get(), 1, got, out) != got)
+    for (std::size_t got; (got = std::fread(buffer.get(), 1, Module1::kReadBufferSize, in.get())) > 0;) {
+        if (std::fwrite(buffer.get(), 1, got, out.get()) != got)
             throw std::runtime_error("cannot write the copy");
     }
-    std::fclose(in);
-    if (std::fclose(out) != 0)
+    if (Module1::SyncFile(out.get()) != 0 || Module1::CloseFile(out) != 0)
         throw std::runtime_error("cannot write the copy");
 }
 

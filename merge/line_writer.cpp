@@ -38,14 +38,29 @@ void LineWriter::WriteLine(std::string_view line)
 
 void LineWriter::WriteCrLfLines(std::string_view lines)
 {
+    WriteAsItStands(lines);
+}
+
+void LineWriter::WriteLinePiece(std::string_view piece)
+{
+    WriteAsItStands(piece);
+}
+
+void LineWriter::EndLine()
+{
+    Append(kLineEnd);
+}
+
+void LineWriter::WriteAsItStands(std::string_view bytes)
+{
     // Large pieces go to the file straight from where they stand, without a copy into the buffer.
-    if (lines.size() >= capacity_ / 2) {
+    if (bytes.size() >= capacity_ / 2) {
         WriteOut(buffer_.get(), used_);
         used_ = 0;
-        WriteOut(lines.data(), lines.size());
+        WriteOut(bytes.data(), bytes.size());
         return;
     }
-    Append(lines);
+    Append(bytes);
 }
 
 void LineWriter::Append(std::string_view bytes)

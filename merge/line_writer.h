@@ -25,10 +25,16 @@ public:
     // Writes text that already consists of whole lines ending in CR LF, as it stands.
     void WriteCrLfLines(std::string_view lines);
 
+    // Writes a line in pieces, for a line too long to be held whole: each piece as it stands, and
+    // EndLine() after the last.
+    void WriteLinePiece(std::string_view piece);
+    void EndLine();
+
     // Hands everything written so far to the operating system.
     void Flush();
 
 private:
+    void WriteAsItStands(std::string_view bytes);
     void Append(std::string_view bytes);
     void WriteOut(const char* data, std::size_t size);
 

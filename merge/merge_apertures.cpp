@@ -1,7 +1,11 @@
 // The merge routine: a board file copied line for line, aperture records after its first "drawPolygons".
 #include "merge_apertures.h"
 
+#include <algorithm>
+#include <array>
+#include <cassert>
 #include <cstring>
+#include <new>
 
 #include "aperture_record.h"
 #include "line_reader.h"
@@ -31,13 +35,52 @@ std::size_t FindInsertionMark(std::string_view text)
     return 0;
 }
 
+// Finds "drawPolygons" in a line that comes in pieces, also where a piece's edge cuts through it.
+// Keeps no more than the end of the pieces so far, in a fixed place: most lines come in one piece.
+class PieceSearch {
+public:
+    // True once the mark has been seen in the line's pieces so far.
+    bool Feed(std::string_view piece)
+    {
+        if (found_)
+            return true;
+        // The end of the earlier pieces joined to the start of this one: where a cut mark would be.
+        const std::size_t head = std::min(piece.size(), kKeep);
+        std::memcpy(joint_.data() + kept_, piece.data(), head);
+        found_ = FindInsertionMark({joint_.data(), kept_ + head}) != 0 || FindInsertionMark(piece) != 0;
+        if (piece.size() >= kKeep) {
+            std::memcpy(joint_.data(), piece.data() + piece.size() - kKeep, kKeep);
+            kept_ = kKeep;
+        } else {
+            const std::size_t joined = kept_ + head;
+            const std::size_t dropped = joined > kKeep ? joined - kKeep : 0;
+            std::memmove(joint_.data(), joint_.data() + dropped, joined - dropped);
+            kept_ = joined - dropped;
+        }
+        return found_;
+    }
+
+private:
+    // A mark that a cut divides has at most this many bytes on either side of it.
+    static constexpr std::size_t kKeep = kInsertionMark.size() - 1;
+    std::array<char, 2 * kKeep> joint_{};
+    std::size_t kept_ = 0;
+    bool found_ = false;
+};
+
 // Writes one record for each line of the aperture list that names a shape, in the list's order.
 void WriteApertureRecords(LineReader& apertures, const std::filesystem::path& gapPath, LineWriter& output)
 {
     std::size_t lineNumber = 0;
     while (!apertures.AtEnd()) {
-        const std::string_view line = apertures.ReadLine();
         ++lineNumber;
+        std::string_view line;
+        try {
+            line = apertures.ReadLine();
+        } catch (const LineTooLong& error) {
+            throw MergeError("Cannot make an aperture from line " + std::to_string(lineNumber) +
+                             " of the aperture list " + Quoted(gapPath) + ": " + error.what());
+        }
         const std::optional<std::string_view> shapeText = ShapeTest(line);
         if (!shapeText)
             continue;
@@ -53,10 +96,31 @@ void WriteApertureRecords(LineReader& apertures, const std::filesystem::path& ga
     }
 }
 
-}  // namespace
+// Copies one line that may be longer than the read buffer, piece by piece; true when it holds the mark.
+bool CopyLineInPieces(LineReader& board, LineWriter& output, bool searched)
+{
+    LinePiece piece = board.ReadLinePiece();
+    if (piece.lineEnds) {
+        // Nearly every line: whole in the buffer.
+        output.WriteLine(piece.text);
+        return searched && FindInsertionMark(piece.text) != 0;
+    }
+    PieceSearch search;
+    bool found = false;
+    for (;;) {
+        output.WriteLinePiece(piece.text);
+        if (searched)
+            found = search.Feed(piece.text);
+        if (piece.lineEnds || board.AtEnd())
+            break;
+        piece = board.ReadLinePiece();
+    }
+    output.EndLine();
+    return found;
+}
 
-void MergeApertures(const std::filesystem::path& pcbPath, const std::filesystem::path& gapPath,
-                    const std::filesystem::path& outputPath)
+void Merge(const std::filesystem::path& pcbPath, const std::filesystem::path& gapPath,
+           const std::filesystem::path& outputPath)
 {
     LineReader board(pcbPath, "board file");
     LineReader apertures(gapPath, "aperture list");
@@ -73,19 +137,19 @@ void MergeApertures(const std::filesystem::path& pcbPath, const std::filesystem:
         if (!run.empty()) {
             const std::size_t found = inserted ? 0 : FindInsertionMark(run);
             if (found != 0) {
-                const std::size_t insertionLineEnd = run.find('\n', found - 1) + 1;
-                lines.WriteCrLfLines(run.substr(0, insertionLineEnd));
+                const std::size_t insertionLineEnd = run.find('\n', found - 1);
+                // A run is whole lines, each with its CR LF, so a line end follows every mark in it.
+                assert(insertionLineEnd != std::string_view::npos);
+                lines.WriteCrLfLines(run.substr(0, insertionLineEnd + 1));
                 inserted = true;
                 WriteApertureRecords(apertures, gapPath, lines);
-                run.remove_prefix(insertionLineEnd);
+                run.remove_prefix(insertionLineEnd + 1);
             }
             lines.WriteCrLfLines(run);
             continue;
         }
 
-        const std::string_view line = board.ReadLine();
-        lines.WriteLine(line);
-        if (!inserted && FindInsertionMark(line) != 0) {
+        if (CopyLineInPieces(board, lines, !inserted)) {
             inserted = true;
             WriteApertureRecords(apertures, gapPath, lines);
         }
@@ -93,6 +157,27 @@ void MergeApertures(const std::filesystem::path& pcbPath, const std::filesystem:
 
     lines.Flush();
     output.Commit();
+}
+
+}  // namespace
+
+void MergeApertures(const std::filesystem::path& pcbPath, const std::filesystem::path& gapPath,
+                    const std::filesystem::path& outputPath)
+{
+    // Every failure reaches the operator as a sentence about the merge, never as a type's name.
+    const auto failure = [&](const std::string& reason) {
+        return MergeError("Cannot merge the board file " + Quoted(pcbPath) + " with the aperture list " +
+                          Quoted(gapPath) + ": " + reason);
+    };
+    try {
+        Merge(pcbPath, gapPath, outputPath);
+    } catch (const MergeError&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        throw failure("there is not enough memory");
+    } catch (...) {
+        throw failure("the program met a failure that it cannot name");
+    }
 }
 
 }  // namespace Module1

@@ -7,11 +7,16 @@ namespace Module1 {
 
 // Writes `outputPath` as a copy of the board file with, directly after its first line holding
 // "drawPolygons", one aperture definition record for each line of the aperture list that names a
-// shape. Returns only when the output file is complete and closed; throws an exception derived from
-// std::runtime_error, whose what() is a sentence for the operator, on any failure, and then leaves
-// whatever stood at `outputPath` as it was. An output path that names either input, a folder or any
-// other file that is not a regular file is refused before anything is written; one that is a link is
-// written through to the file it leads to, and a file that is replaced keeps its permissions.
+// shape. Returns only when the output file is complete, closed and on the disk; throws MergeError,
+// whose what() is a sentence for the operator, on any failure, and then leaves whatever stood at
+// `outputPath` as it was (the one exception: a disk that fails while an existing file that can't be
+// replaced is written where it stands, which the sentence then says). Inputs that are not regular
+// files are refused before anything is read. An output path that names either input, a folder, a
+// read-only file or any other file that is not a regular file is refused before anything is written;
+// one that is a link is written through to the file it leads to, and an existing file keeps its
+// permissions, and where it matters its owner, group and other links. Memory stays bounded whatever
+// the inputs: board lines of any length are copied in pieces, and an aperture line longer than
+// 8 MiB (kLongestLine) is refused.
 void MergeApertures(const std::filesystem::path& pcbPath, const std::filesystem::path& gapPath,
                     const std::filesystem::path& outputPath);
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace Module1 {
 
@@ -13,10 +14,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The path as the operator gave it, in double quotes.
+// The path as the operator gave it, in double quotes, as UTF-8: bytes of the name that are not
+// UTF-8, and control characters, are shown as \xe9 and the like.
 std::string Quoted(const std::filesystem::path& path);
 
-// The operating system's reason for an error number, e.g. "No such file or directory".
+// The reason for an error number in English, whatever the locale, e.g. "No such file or directory".
 std::string Reason(int errorNumber);
+
+// The same for an error code of the standard library's file system functions.
+std::string Reason(const std::error_code& error);
 
 }  // namespace Module1

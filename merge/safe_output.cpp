@@ -1,13 +1,13 @@
-// The output file, written beside its final place and moved there only once it is whole.
+// The output file: renamed into place once whole, or written into the existing file once prepared.
 #include "safe_output.h"
 
 #include <cerrno>
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <system_error>
 
 #include "merge_error.h"
-#include "open_file.h"
 
 namespace Module1 {
 
@@ -15,30 +15,29 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool SameFile(const fs::path& a, const fs::path& b)
-{
-    std::error_code error;
-    return fs::equivalent(a, b, error) && !error;
-}
-
-// A name for the temporary file that no file in the folder is likely to have; creation is exclusive,
-// so an unlucky guess only costs another try.
-fs::path TemporaryPath(const fs::path& destination, std::mt19937& random)
+// The same short name whatever the output's, so that a long output name still leaves room for it,
+// and one that tells an operator whose unfinished output a leftover is (after a crash).
+fs::path TemporaryName(std::mt19937& random)
 {
     static constexpr char kDigits[] = "0123456789abcdef";
-    std::string suffix;
+    std::string name = "~corvane-";
     auto value = static_cast<std::uint32_t>(random());
     for (int i = 0; i < 8; ++i, value >>= 4)
-        suffix += kDigits[value & 0xF];
-    fs::path temporary = destination;
-    temporary += "." + suffix + ".tmp";
-    return temporary;
+        name += kDigits[value & 0xF];
+    return name + ".tmp";
+}
+
+// The folder of a path, as a path that can be opened: the current folder for a bare name.
+fs::path FolderOf(const fs::path& path)
+{
+    const fs::path folder = path.parent_path();
+    return folder.empty() ? fs::path(".") : folder;
 }
 
 }  // namespace
 
 SafeOutput::SafeOutput(const fs::path& outputPath, const fs::path& pcbPath, const fs::path& gapPath)
-    : description_("the output file " + Quoted(outputPath))
+    : description_("the output file " + Quoted(outputPath)), writing_(description_)
 {
     if (outputPath.empty())
         throw MergeError("Cannot write the output file: no output path is given");
@@ -46,26 +45,70 @@ SafeOutput::SafeOutput(const fs::path& outputPath, const fs::path& pcbPath, cons
     destination_ = Destination(outputPath);
     std::error_code error;
     const fs::file_status status = fs::status(destination_, error);
-    if (!destination_.has_filename() || fs::is_directory(status))
+    if (fs::is_directory(status))
         Refuse("it is a folder");
-    if (fs::exists(status)) {
+    if (!destination_.has_filename())
+        Refuse("the path ends in a separator, so it names no file");
+
+    const bool exists = fs::exists(status);
+    bool replace = true;
+    if (exists) {
         if (!fs::is_regular_file(status))
             Refuse("it is not a regular file");
         if (SameFile(destination_, pcbPath))
             Refuse("it is the board file " + Quoted(pcbPath));
         if (SameFile(destination_, gapPath))
             Refuse("it is the aperture list " + Quoted(gapPath));
+        // Also for root, who could write it: to the operator, a file nobody may write is read-only.
+        if (IsReadOnly(destination_))
+            Refuse("it is read-only");
+        const ExistingFile existing = InspectExisting(destination_);
+        if (existing.writeError != 0)
+            Refuse(Reason(existing.writeError));
+        replace = existing.replaceable;
     }
-    CreateTemporary();
+
+    const fs::path folder = FolderOf(destination_);
+    const int createError = CreateTemporary(folder, true);
+    if (createError != 0 && !exists) {
+        if (createError == ENOENT && !fs::exists(folder, error))
+            Refuse("the folder " + Quoted(folder) + " does not exist");
+        if (createError == ENOTDIR || (fs::exists(folder, error) && !fs::is_directory(folder, error)))
+            Refuse(Quoted(folder) + " is not a folder");
+        throw MergeError("Cannot create " + description_ + ": " + Reason(createError));
+    }
+    if (createError != 0) {
+        // The file may be written, but no new file may be made beside it.
+        replace = false;
+        const fs::path elsewhere = fs::temp_directory_path(error);
+        if (error)
+            Refuse("no new file may be made in its folder (" + Reason(createError) +
+                   "), and there is no temporary folder to prepare it in");
+        const int elsewhereError = CreateTemporary(elsewhere, false);
+        if (elsewhereError != 0)
+            Refuse("no new file may be made in its folder (" + Reason(createError) +
+                   "), nor in the temporary folder " + Quoted(elsewhere) + " (" + Reason(elsewhereError) + ")");
+        // A full disk there is not the output's disk.
+        writing_ = description_ + " (prepared first in " + Quoted(temporaryPath_) + ")";
+    }
+    if (exists && replace && !TakeAttributes(temporary_.get(), destination_))
+        replace = false;
+    if (exists && !replace) {
+        OpenedFile opened = OpenForWritingInPlace(destination_);
+        if (opened.kind != FileKind::Regular)
+            Refuse("it is not a regular file");
+        if (!opened.file)
+            Refuse(Reason(opened.error));
+        inPlace_ = std::move(opened.file);
+    }
 }
 
 SafeOutput::~SafeOutput()
 {
-    if (file_)
-        std::fclose(file_);
-    if (!temporary_.empty()) {
+    temporary_.reset();
+    if (!temporaryPath_.empty()) {
         std::error_code ignored;
-        fs::remove(temporary_, ignored);
+        fs::remove(temporaryPath_, ignored);
     }
 }
 
@@ -84,56 +127,101 @@ fs::path SafeOutput::Destination(const fs::path& outputPath) const
         if (!fs::is_symlink(fs::symlink_status(destination, error)))
             return destination;
         if (links == kMostLinks)
-            Refuse(std::make_error_code(std::errc::too_many_symbolic_link_levels).message());
+            Refuse(Reason(std::make_error_code(std::errc::too_many_symbolic_link_levels)));
         const fs::path target = fs::read_symlink(destination, error);
         if (error)
-            Refuse(error.message());
+            Refuse(Reason(error));
         destination = target.is_absolute() ? target : destination.parent_path() / target;
     }
 }
 
-void SafeOutput::CreateTemporary()
+// Yields 0 once the temporary file is made in `folder`, else the error number of the last try.
+int SafeOutput::CreateTemporary(const fs::path& folder, bool shared)
 {
     constexpr int kMostTries = 100;
     std::mt19937 random(std::random_device{}());
-    int openError = 0;
+    int error = 0;
     for (int tries = 0; tries < kMostTries; ++tries) {
-        const fs::path candidate = TemporaryPath(destination_, random);
-        errno = 0;
-        // "x": never open a file that is already there, whoever put it there.
-        file_ = OpenFile(candidate, "wbx");
-        openError = errno;
-        if (file_) {
-            temporary_ = candidate;
-            std::setvbuf(file_, nullptr, _IONBF, 0);
-            return;
+        const fs::path candidate = folder / TemporaryName(random);
+        // Created only where nothing stands yet, whoever put it there.
+        OpenedFile created = CreateNewFile(candidate, shared);
+        if (created.file) {
+            temporary_ = std::move(created.file);
+            temporaryPath_ = candidate;
+            return 0;
         }
-        std::error_code ignored;
-        if (openError != EEXIST && !fs::exists(fs::symlink_status(candidate, ignored)))
+        error = created.error;
+        if (error != EEXIST)
             break;
     }
-    throw MergeError("Cannot create " + description_ + ": " + Reason(openError));
+    return error;
 }
 
 void SafeOutput::Commit()
 {
-    std::FILE* file = file_;
-    file_ = nullptr;
+    if (inPlace_)
+        CommitInPlace();
+    else
+        CommitByRename();
+}
+
+void SafeOutput::CommitByRename()
+{
+    int error = SyncFile(temporary_.get());
+    if (error == 0)
+        error = CloseFile(temporary_);
+    if (error != 0)
+        Refuse(Reason(error));
+
+    error = RenameOnto(temporaryPath_, destination_);
+    if (error != 0)
+        throw MergeError("Cannot replace " + description_ + ": " + Reason(error));
+    temporaryPath_.clear();
+
+    error = SyncFolder(FolderOf(destination_));
+    if (error != 0)
+        throw MergeError("Cannot write " + description_ + " to the disk: " + Reason(error));
+}
+
+void SafeOutput::CommitInPlace()
+{
+    std::FILE* from = temporary_.get();
+    std::FILE* to = inPlace_.get();
+    std::error_code sizeError;
+    const std::uintmax_t size = fs::file_size(temporaryPath_, sizeError);
+    if (sizeError)
+        Refuse("the prepared output " + Quoted(temporaryPath_) + " can't be read back: " + Reason(sizeError));
+    // The last check that leaves the file as it was: from here on, a failure leaves it half written.
+    int error = ReserveSpace(to, destination_, size);
+    if (error != 0)
+        Refuse(Reason(error));
+
+    const auto damaged = [this](int reason) {
+        Refuse(Reason(reason) + "; the file is now incomplete");
+    };
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    const auto piece = std::make_unique_for_overwrite<char[]>(kPiece);
     errno = 0;
-    if (std::fclose(file) != 0)
-        throw MergeError("Cannot write " + description_ + ": " + Reason(errno));
-
-    std::error_code error;
-    const fs::file_status replaced = fs::status(destination_, error);
-    if (fs::is_regular_file(replaced)) {
-        // Kept where the file system allows it; a file system without permissions has none to keep.
-        fs::permissions(temporary_, replaced.permissions(), error);
+    if (std::fseek(from, 0, SEEK_SET) != 0)
+        Refuse("the prepared output " + Quoted(temporaryPath_) + " can't be read back: " + Reason(errno));
+    for (;;) {
+        errno = 0;
+        const std::size_t got = std::fread(piece.get(), 1, kPiece, from);
+        if (got < kPiece && std::ferror(from))
+            damaged(errno);
+        errno = 0;
+        if (got > 0 && std::fwrite(piece.get(), 1, got, to) != got)
+            damaged(errno);
+        if (got < kPiece)
+            break;
     }
-
-    fs::rename(temporary_, destination_, error);
-    if (error)
-        throw MergeError("Cannot replace " + description_ + ": " + error.message());
-    temporary_.clear();
+    error = TruncateFile(to, size);
+    if (error == 0)
+        error = SyncFile(to);
+    if (error == 0)
+        error = CloseFile(inPlace_);
+    if (error != 0)
+        damaged(error);
 }
 
 }  // namespace Module1

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws window/resources/corvane.ico, the program's icon, and the pieces of it that the Windows resource script takes."""
 
+import argparse
 import pathlib
 import struct
 
@@ -109,7 +110,11 @@ def icon_group(parts):
 
 
 def main():
-    folder = pathlib.Path(__file__).resolve().parent.parent / "window" / "resources"
+    resources = pathlib.Path(__file__).resolve().parent.parent / "window" / "resources"
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("folder", nargs="?", type=pathlib.Path, default=resources,
+                        help="the folder to write the files into (default: window/resources)")
+    folder = parser.parse_args().folder
     parts = images()
     outputs = {"corvane.ico": icon_file(parts), "corvane-group.bin": icon_group(parts)}
     for (*_, image), number in zip(parts, RESOURCE_NUMBERS):

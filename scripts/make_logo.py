@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws window/resources/logo.png, the window's logo: a piece of circuit board with one pad of each aperture shape."""
 
+import argparse
 import math
 import pathlib
 import struct
@@ -165,7 +166,11 @@ def png(canvas):
 
 
 def main():
-    target = pathlib.Path(__file__).resolve().parent.parent / "window" / "resources" / "logo.png"
+    resources = pathlib.Path(__file__).resolve().parent.parent / "window" / "resources"
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("folder", nargs="?", type=pathlib.Path, default=resources,
+                        help="the folder to write logo.png into (default: window/resources)")
+    target = parser.parse_args().folder / "logo.png"
     target.write_bytes(png(render()))
     print(f"wrote {target}")
 

@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -18,14 +19,6 @@
 #include <filesystem>
 
 namespace {
-
-template <typename Control>
-Control* control(const QWidget& window, const char* name)
-{
-    auto* found = window.findChild<Control*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
-    Q_ASSERT_X(found, "Form1", name);
-    return found;
-}
 
 // UTF-16 in, the platform's own encoding out: no name is lost on the way to the merge.
 std::filesystem::path toPath(const QString& path)
@@ -42,17 +35,8 @@ Form1::Form1(DriveSource drives, QWidget* parent)
     registerFontStandIns();
     createControls(drives);
 
-    Drive1 = control<DriveListBox>(*this, "Drive1");
-    Dir1 = control<DirListBox>(*this, "Dir1");
-    File1 = control<FileListBox>(*this, "File1");
-    Drive2 = control<DriveListBox>(*this, "Drive2");
-    Dir2 = control<DirListBox>(*this, "Dir2");
-    File2 = control<FileListBox>(*this, "File2");
-    Text1 = control<QLineEdit>(*this, "Text1");
-    status = control<QLabel>(*this, "status");
-
-    connect(control<QPushButton>(*this, "Command1"), &QPushButton::clicked, this, &Form1::dispatch<&Form1::Command1_Click>);
-    connect(control<QPushButton>(*this, "Command2"), &QPushButton::clicked, this, &Form1::dispatch<&Form1::Command2_Click>);
+    connect(Command1, &QPushButton::clicked, this, &Form1::dispatch<&Form1::Command1_Click>);
+    connect(Command2, &QPushButton::clicked, this, &Form1::dispatch<&Form1::Command2_Click>);
     connect(Drive1, &DriveListBox::Change, this, &Form1::dispatch<&Form1::Drive1_Change>);
     connect(Dir1, &DirListBox::Change, this, &Form1::dispatch<&Form1::Dir1_Change>);
     connect(File1, &FileListBox::Click, this, &Form1::dispatch<&Form1::File1_Click>);
@@ -70,9 +54,26 @@ void Form1::setErrorReporter(ErrorReporter reporter)
     reportError_ = std::move(reporter);
 }
 
+bool Form1::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+    case QEvent::ThemeChange:
+    case QEvent::ApplicationPaletteChange:
+        // The user's scheme has changed, and the workspace colour may be none of the palette's roles.
+        paintWorkspace();
+        break;
+    default:
+        break;
+    }
+    return handled;
+}
+
 void Form1::showError(const QString& message)
 {
-    // open(), not exec(): the window goes on handling events while the box is up.
+    // open(), not exec(): the call returns at once, so the handler ends and a test can reach the box.
+    // The box is window-modal all the same: until OK is pressed the window takes no input, and neither
+    // "Exit" nor its close button acts.
     auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

@@ -3,6 +3,7 @@
 
 #include "drives.h"
 
+#include <QList>
 #include <QString>
 #include <QWidget>
 
@@ -13,12 +14,14 @@ class DriveListBox;
 class FileListBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 
 class Form1 : public QWidget {
     Q_OBJECT
 
 public:
-    // Tells the operator what failed; by default in a message box that leaves the window usable.
+    // Tells the operator what failed; by default in a window-modal message box that the handler does not
+    // wait for.
     using ErrorReporter = std::function<void(const QString& message)>;
 
     // `drives` feeds the drive and folder lists; tests offer drives of their own.
@@ -26,8 +29,15 @@ public:
 
     void setErrorReporter(ErrorReporter reporter);
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
+    // The window's controls as one table, in form1_layout.cpp; each row names the member that keeps it.
+    struct Layout;
+
     void createControls(const DriveSource& drives);
+    void paintWorkspace();
     void showError(const QString& message);
 
     // Every handler runs through here: whatever it throws reaches the operator, and the window stays open.
@@ -45,6 +55,8 @@ private:
     void File2_Click();
     void Text1_Change();
 
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
     DriveListBox* Drive1 = nullptr;
     DirListBox* Dir1 = nullptr;
     FileListBox* File1 = nullptr;
@@ -53,6 +65,9 @@ private:
     FileListBox* File2 = nullptr;
     QLineEdit* Text1 = nullptr;
     QLabel* status = nullptr;
+
+    // The window and its labels, all in the workspace colour.
+    QList<QWidget*> workspace_;
 
     QString OutputPath;
     QString GapPath;

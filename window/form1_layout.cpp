@@ -15,6 +15,8 @@
 #include <array>
 #include <limits>
 #include <optional>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -33,9 +35,15 @@ struct Font {
 
 constexpr Font windowDefault{"MS Sans Serif", 8.25, QFont::Normal, false};
 
+// The member in which Form1 keeps a control that it reads again. Its type is the class that the row's
+// kind makes, which keptAsItsKindsClass() checks, so that the widget can be stored unchecked.
+using Member = std::variant<std::monostate, QLabel* Form1::*, QPushButton* Form1::*, DriveListBox* Form1::*,
+                            DirListBox* Form1::*, FileListBox* Form1::*, QLineEdit* Form1::*>;
+
 struct Control {
     const char* name;
     Kind kind;
+    Member member;
     const char* captionOrPattern;
     int left, top, width, height;
     int tabIndex;
@@ -46,29 +54,7 @@ struct Control {
 constexpr int none = -1;
 constexpr std::optional<Font> windowFont;
 constexpr auto ownColour = TextColour::KindsOwn;
-
-// In creation order, which is also the stacking order: Drive1, Drive2 and Text1 are drawn over the
-// labels that reach into them.
-constexpr std::array<Control, 17> controls{{
-    // name     kind                 caption or pattern   left   top  width height tab  font                                               text colour
-    {"Label4",   Kind::Label,         "p-cad 2001",        480,  360, 1935,  375,  11, Font{"MS Sans Serif", 13.5, QFont::Bold, true},    TextColour::Red},
-    {"Label5",   Kind::Label,         "Aperture Loader",   360,  720, 3855,  495,  12, Font{"Poster Bodoni", 18, QFont::Black, true},     TextColour::ButtonText},
-    {"Image1",   Kind::Image,         "",                 4800,  240, 3960,  975, none, windowFont,                                       ownColour},
-    {"Label1",   Kind::Label,         " PCB File",        1080, 1440, 1335,  375,   4, Font{"MS Sans Serif", 12, QFont::Bold, false},     TextColour::ButtonText},
-    {"Drive1",   Kind::DriveList,     "",                 1560, 1800, 1215,  315,   1, windowFont,                                       ownColour},
-    {"Dir1",     Kind::FolderList,    "",                  480, 2160, 2295,  990,   2, windowFont,                                       ownColour},
-    {"File1",    Kind::FileList,      "*.pcb",             480, 3240, 2295,  675,   3, windowFont,                                       ownColour},
-    {"Label2",   Kind::Label,         "GAP File",         4200, 1440, 1215,  375,   8, Font{"MS Sans Serif", 12, QFont::Bold, false},     TextColour::ButtonText},
-    {"Drive2",   Kind::DriveList,     "",                 4560, 1800, 1335,  315,   5, windowFont,                                       ownColour},
-    {"Dir2",     Kind::FolderList,    "",                 3600, 2160, 2295,  990,   6, windowFont,                                       ownColour},
-    {"File2",    Kind::FileList,      "*.gap",            3600, 3240, 2295,  675,   7, windowFont,                                       ownColour},
-    {"Label3",   Kind::Label,         "STATUS:",          6600, 1800,  975,  255,   9, Font{"MS Sans Serif", 8.25, QFont::Bold, false},   TextColour::ButtonText},
-    {"status",   Kind::Label,         "",                 6360, 2160, 2295,  375,  10, Font{"MS Sans Serif", 9.75, QFont::Bold, false},   TextColour::HighlightedText},
-    {"Command1", Kind::CommandButton, "Start",            6960, 3120, 1095,  495,   0, windowFont,                                       ownColour},
-    {"Command2", Kind::CommandButton, "Exit",             6960, 3960, 1095,  495,  15, windowFont,                                       ownColour},
-    {"Label6",   Kind::Label,         "Output File",       480, 4080, 1575,  375,  13, Font{"MS Sans Serif", 12, QFont::Bold, false},     TextColour::ButtonText},
-    {"Text1",    Kind::TextBox,       "",                  480, 4440, 5415,  375,  14, windowFont,                                       ownColour},
-}};
+constexpr Member notKept;
 
 struct Window {
     const char* caption;
@@ -79,7 +65,8 @@ constexpr Window form{"corvane", 4815, 4830, 9075, 4995};
 
 constexpr int twipsPerPixel = 15;
 
-consteval bool onWholePixels()
+template <std::size_t count>
+consteval bool onWholePixels(const std::array<Control, count>& controls)
 {
     const auto whole = [](int twips) { return twips % twipsPerPixel == 0; };
     for (const Control& control : controls)
@@ -87,7 +74,64 @@ consteval bool onWholePixels()
             return false;
     return whole(form.left) && whole(form.top) && whole(form.width) && whole(form.height);
 }
-static_assert(onWholePixels(), "every place and size falls on whole pixels");
+
+template <typename Widget>
+constexpr bool keptAs(const Member& member)
+{
+    return std::holds_alternative<std::monostate>(member) || std::holds_alternative<Widget* Form1::*>(member);
+}
+
+constexpr bool keptAsItsKindsClass(const Control& control)
+{
+    switch (control.kind) {
+    case Kind::Label:
+    case Kind::Image:
+        return keptAs<QLabel>(control.member);
+    case Kind::DriveList:
+        return keptAs<DriveListBox>(control.member);
+    case Kind::FolderList:
+        return keptAs<DirListBox>(control.member);
+    case Kind::FileList:
+        return keptAs<FileListBox>(control.member);
+    case Kind::CommandButton:
+        return keptAs<QPushButton>(control.member);
+    case Kind::TextBox:
+        return keptAs<QLineEdit>(control.member);
+    }
+    return false;
+}
+
+}  // namespace
+
+// In creation order, which is also the stacking order: Drive1, Drive2 and Text1 are drawn over the
+// labels that reach into them.
+struct Form1::Layout {
+    static constexpr std::array<Control, 17> controls{{
+        // name      kind                 member            caption or pattern   left   top  width height tab  font                                               text colour
+        {"Label4",   Kind::Label,         notKept,          "p-cad 2001",        480,  360, 1935,  375,  11, Font{"MS Sans Serif", 13.5, QFont::Bold, true},    TextColour::Red},
+        {"Label5",   Kind::Label,         notKept,          "Aperture Loader",   360,  720, 3855,  495,  12, Font{"Poster Bodoni", 18, QFont::Black, true},     TextColour::ButtonText},
+        {"Image1",   Kind::Image,         notKept,          "",                 4800,  240, 3960,  975, none, windowFont,                                       ownColour},
+        {"Label1",   Kind::Label,         notKept,          " PCB File",        1080, 1440, 1335,  375,   4, Font{"MS Sans Serif", 12, QFont::Bold, false},     TextColour::ButtonText},
+        {"Drive1",   Kind::DriveList,     &Form1::Drive1,   "",                 1560, 1800, 1215,  315,   1, windowFont,                                       ownColour},
+        {"Dir1",     Kind::FolderList,    &Form1::Dir1,     "",                  480, 2160, 2295,  990,   2, windowFont,                                       ownColour},
+        {"File1",    Kind::FileList,      &Form1::File1,    "*.pcb",             480, 3240, 2295,  675,   3, windowFont,                                       ownColour},
+        {"Label2",   Kind::Label,         notKept,          "GAP File",         4200, 1440, 1215,  375,   8, Font{"MS Sans Serif", 12, QFont::Bold, false},     TextColour::ButtonText},
+        {"Drive2",   Kind::DriveList,     &Form1::Drive2,   "",                 4560, 1800, 1335,  315,   5, windowFont,                                       ownColour},
+        {"Dir2",     Kind::FolderList,    &Form1::Dir2,     "",                 3600, 2160, 2295,  990,   6, windowFont,                                       ownColour},
+        {"File2",    Kind::FileList,      &Form1::File2,    "*.gap",            3600, 3240, 2295,  675,   7, windowFont,                                       ownColour},
+        {"Label3",   Kind::Label,         notKept,          "STATUS:",          6600, 1800,  975,  255,   9, Font{"MS Sans Serif", 8.25, QFont::Bold, false},   TextColour::ButtonText},
+        {"status",   Kind::Label,         &Form1::status,   "",                 6360, 2160, 2295,  375,  10, Font{"MS Sans Serif", 9.75, QFont::Bold, false},   TextColour::HighlightedText},
+        {"Command1", Kind::CommandButton, &Form1::Command1, "Start",            6960, 3120, 1095,  495,   0, windowFont,                                       ownColour},
+        {"Command2", Kind::CommandButton, &Form1::Command2, "Exit",             6960, 3960, 1095,  495,  15, windowFont,                                       ownColour},
+        {"Label6",   Kind::Label,         notKept,          "Output File",       480, 4080, 1575,  375,  13, Font{"MS Sans Serif", 12, QFont::Bold, false},     TextColour::ButtonText},
+        {"Text1",    Kind::TextBox,       &Form1::Text1,    "",                  480, 4440, 5415,  375,  14, windowFont,                                       ownColour},
+    }};
+    static_assert(onWholePixels(controls), "every place and size falls on whole pixels");
+    static_assert(std::ranges::all_of(controls, keptAsItsKindsClass),
+                  "each member holds the class that its control is made as");
+};
+
+namespace {
 
 QRect pixels(int left, int top, int width, int height)
 {
@@ -109,7 +153,6 @@ QLabel* makeLabel(const Control& control, QWidget* window)
     // Plain text: no caption marks an access key or is read as markup.
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    paintInWorkspaceColour(*label);
     switch (control.textColour) {
     case TextColour::ButtonText:
         label->setForegroundRole(QPalette::ButtonText);
@@ -173,21 +216,37 @@ void Form1::createControls(const DriveSource& drives)
     setWindowTitle(QString::fromLatin1(form.caption));
     setGeometry(pixels(form.left, form.top, form.width, form.height));
     setFont(fontOf(windowDefault));
-    paintInWorkspaceColour(*this);
+    workspace_ = {this};
 
     std::vector<std::pair<int, QWidget*>> tabStops;
-    for (const Control& control : controls) {
+    for (const Control& control : Layout::controls) {
         QWidget* widget = makeControl(control, drives, this);
+        std::visit(
+            [this, widget]<typename Kept>(Kept member) {
+                if constexpr (!std::is_same_v<Kept, std::monostate>)
+                    this->*member = static_cast<std::remove_reference_t<decltype(this->*member)>>(widget);
+            },
+            control.member);
         widget->setObjectName(QString::fromLatin1(control.name));
         widget->setGeometry(pixels(control.left, control.top, control.width, control.height));
         if (control.font)
             widget->setFont(fontOf(*control.font));
+        if (control.kind == Kind::Label)
+            workspace_ << widget;
         if (control.kind != Kind::Label && control.kind != Kind::Image)
             tabStops.emplace_back(control.tabIndex, widget);
     }
+
+    paintWorkspace();
 
     std::ranges::sort(tabStops, {}, &std::pair<int, QWidget*>::first);
     for (std::size_t stop = 1; stop < tabStops.size(); ++stop)
         setTabOrder(tabStops[stop - 1].second, tabStops[stop].second);
     tabStops.front().second->setFocus();
+}
+
+void Form1::paintWorkspace()
+{
+    for (QWidget* widget : std::as_const(workspace_))
+        paintInWorkspaceColour(*widget);
 }

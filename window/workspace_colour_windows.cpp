@@ -10,9 +10,13 @@
 void paintInWorkspaceColour(QWidget& widget)
 {
     const COLORREF workspace = GetSysColor(COLOR_APPWORKSPACE);
-    QPalette palette = widget.palette();
-    palette.setColor(QPalette::Window, QColor(GetRValue(workspace), GetGValue(workspace), GetBValue(workspace)));
-    widget.setPalette(palette);
+    const QColor colour(GetRValue(workspace), GetGValue(workspace), GetBValue(workspace));
+    // A new palette raises PaletteChange; a widget that repaints on palette events would loop on it.
+    if (widget.palette().color(QPalette::Window) != colour) {
+        QPalette palette = widget.palette();
+        palette.setColor(QPalette::Window, colour);
+        widget.setPalette(palette);
+    }
     widget.setBackgroundRole(QPalette::Window);
     widget.setAutoFillBackground(true);
 }

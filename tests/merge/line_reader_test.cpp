@@ -126,6 +126,51 @@ TEST(LineReader, FindsAStrayLineEndAnywhereInALongRun)
     }
 }
 
+// Joins the pieces of each line again; each piece is at most one buffer long.
+std::vector<std::string> ReadInPieces(const std::filesystem::path& path, std::size_t bufferSize)
+{
+    LineReader reader(path, "board file", bufferSize);
+    std::vector<std::string> lines;
+    while (!reader.AtEnd()) {
+        std::string line;
+        for (;;) {
+            const Module1::LinePiece piece = reader.ReadLinePiece();
+            EXPECT_LE(piece.text.size(), bufferSize);
+            line += piece.text;
+            if (piece.lineEnds || reader.AtEnd())
+                break;
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST(LineReader, GivesLinesInPiecesThatJoinAsLinesWould)
+{
+    TestFolder folder;
+    for (const SplitCase& c : SplitCases()) {
+        const std::filesystem::path file = folder.Write("lines.txt", c.bytes);
+        for (std::size_t bufferSize = 1; bufferSize <= 12; ++bufferSize)
+            EXPECT_EQ(ReadInPieces(file, bufferSize), c.lines) << c.name << ", buffer of " << bufferSize;
+    }
+}
+
+TEST(LineReader, RefusesALineLongerThanItsLongest)
+{
+    TestFolder folder;
+    const std::filesystem::path file = folder.Write("lines.txt", "12345\r\n123456\r\n");
+    for (std::size_t bufferSize : {std::size_t{1}, std::size_t{4}, std::size_t{6}, std::size_t{64}}) {
+        LineReader reader(file, "aperture list", bufferSize, 5);
+        EXPECT_EQ(reader.ReadLine(), "12345") << "buffer of " << bufferSize;
+        try {
+            reader.ReadLine();
+            ADD_FAILURE() << "no error, buffer of " << bufferSize;
+        } catch (const Module1::LineTooLong& error) {
+            EXPECT_STREQ(error.what(), "the line is longer than 5 bytes");
+        }
+    }
+}
+
 TEST(LineReader, NamesTheFileThatCannotBeOpened)
 {
     TestFolder folder;

@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "file_system.h"
 #include "line_reader.h"
 #include "test_folder.h"
 
@@ -140,6 +141,29 @@ TEST(MergeApertures, ReadsLinesAcrossTheBufferEdge)
     }
 }
 
+// A line longer than the buffer comes in pieces; the mark is found wherever their edge cuts it, and
+// a near miss cut the same way is not taken for it.
+TEST(MergeApertures, FindsTheMarkWhereverAPieceEdgeCutsIt)
+{
+    constexpr std::size_t kEdge = Module1::kReadBufferSize;
+    const std::string mark = "drawPolygons";
+    TestFolder folder;
+    const auto gap = folder.Write("main.gap", kR10);
+    const auto out = folder.Path() / "New_main.pcb";
+    for (std::size_t before = 1; before < mark.size(); ++before) {
+        const std::string line = std::string(kEdge - before, 'z') + mark + std::string(kEdge, 'z');
+        const auto pcb = folder.Write("main.pcb", line + "\nb");
+        MergeApertures(pcb, gap, out);
+        EXPECT_TRUE(ReadBytes(out) == line + CrLf("|") + Expand("R10|b|")) << before << " bytes of the mark before the edge";
+
+        std::string nearMiss = line;
+        nearMiss[kEdge - before + mark.size() - 1] = 'S';
+        folder.Write("main.pcb", nearMiss + "\nb");
+        MergeApertures(pcb, gap, out);
+        EXPECT_TRUE(ReadBytes(out) == nearMiss + CrLf("|b|")) << before << " bytes of a near miss before the edge";
+    }
+}
+
 TEST(MergeApertures, WritesTheOutputAnewEachTime)
 {
     TestFolder folder;
@@ -164,7 +188,7 @@ TEST(MergeApertures, WritesThroughAnOutputLinkAndKeepsTheLink)
     const auto target = folder.Write("elsewhere/real.pcb", "old");
     const auto link = folder.Path() / "New_main.pcb";
     if (!merge_test::TryCreateSymlink("elsewhere/real.pcb", link))
-        GTEST_SKIP() << "no symbolic links here";
+        GTEST_SKIP() << "no symbolic links here: " << merge_test::LastLayoutFailure();
 
     MergeApertures(pcb, gap, link);
 
@@ -172,6 +196,27 @@ TEST(MergeApertures, WritesThroughAnOutputLinkAndKeepsTheLink)
     EXPECT_EQ(std::filesystem::read_symlink(link), "elsewhere/real.pcb");
     EXPECT_EQ(ReadBytes(target), Expand("drawPolygons|R10|"));
     EXPECT_EQ(merge_test::Snapshot(folder.Path()).size(), 5u);
+}
+
+// Replacing the file would cut it off from its other links; it is written where it stands instead.
+TEST(MergeApertures, WritesAnOutputWithOtherLinksWhereItStands)
+{
+    TestFolder folder;
+    const auto pcb = folder.Write("main.pcb", "drawPolygons\r\n");
+    const auto gap = folder.Write("main.gap", kR10);
+    const auto out = folder.Write("New_main.pcb", std::string(3 * Module1::kReadBufferSize, 'o'));
+    const auto twin = folder.Path() / "twin.pcb";
+    std::error_code error;
+    std::filesystem::create_hard_link(out, twin, error);
+    if (error)
+        GTEST_SKIP() << "no hard links here: " << error.message();
+
+    MergeApertures(pcb, gap, out);
+
+    EXPECT_EQ(ReadBytes(out), Expand("drawPolygons|R10|"));
+    EXPECT_EQ(ReadBytes(twin), Expand("drawPolygons|R10|"));
+    EXPECT_TRUE(Module1::SameFile(out, twin));
+    EXPECT_EQ(merge_test::Snapshot(folder.Path()).size(), 4u);
 }
 
 // Names outside ASCII are opened as they are, and an error names them so that they can be read.

@@ -7,7 +7,25 @@
 #include <optional>
 #include <string>
 
+#include "ordinary_user.h"
 #include "test_folder.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#ifdef __linux__
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "child_process.h"
+#include "line_writer.h"
+#endif
 
 namespace {
 
@@ -20,15 +38,23 @@ struct Paths {
     fs::path pcb;
     fs::path gap;
     fs::path out;
+    // Any other path that the message names.
+    fs::path other;
 };
+
+// Who runs the merge: where permissions matter, root and an ordinary user can differ.
+enum class Runner { Here, OrdinaryUser, HereAndOrdinaryUser };
 
 struct FailureCase {
     const char* name;
     // Changes the standard layout (a board file, an aperture list and an earlier output file) and
     // returns the paths to merge; nothing where the platform can't lay out the case.
     std::function<std::optional<Paths>(const TestFolder&, Paths)> setUp;
-    // {pcb}, {gap} and {out} stand for the quoted paths.
+    // {pcb}, {gap}, {out} and {other} stand for the quoted paths.
     std::string message;
+    Runner runner = Runner::Here;
+    // When set, the merge runs in a child process prepared by this (limits on it; POSIX only).
+    std::function<void()> inChild = nullptr;
 };
 
 void PrintTo(const FailureCase& c, std::ostream* os)
@@ -38,7 +64,7 @@ void PrintTo(const FailureCase& c, std::ostream* os)
 
 std::string Fill(std::string text, const Paths& paths)
 {
-    const std::pair<const char*, const fs::path*> fields[] = {{"{pcb}", &paths.pcb}, {"{gap}", &paths.gap}, {"{out}", &paths.out}};
+    const std::pair<const char*, const fs::path*> fields[] = {{"{pcb}", &paths.pcb}, {"{gap}", &paths.gap}, {"{out}", &paths.out}, {"{other}", &paths.other}};
     for (const auto& [name, path] : fields) {
         for (std::size_t at = text.find(name); at != std::string::npos; at = text.find(name))
             text.replace(at, std::string_view(name).size(), Quoted(*path));
@@ -51,6 +77,25 @@ std::optional<Paths> WithApertures(const TestFolder& folder, Paths paths, const 
     folder.Write(paths.gap.filename(), apertures);
     return paths;
 }
+
+#ifdef __linux__
+// Board lines enough to fill `size` bytes.
+std::string BoardOf(std::size_t size)
+{
+    std::string board;
+    while (board.size() < size)
+        board += "(line (pt 1100.0 2200.0) (pt 1300.0 2200.0) (width 10.0))\r\n";
+    return board;
+}
+
+// A write beyond `bytes` then fails with EFBIG, as on a full disk, instead of ending the process.
+void LimitFileSize(rlim_t bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit fileSize{bytes, bytes};
+    setrlimit(RLIMIT_FSIZE, &fileSize);
+}
+#endif
 
 const FailureCase kFailures[] = {
     {"missing_board_file",
@@ -69,7 +114,7 @@ const FailureCase kFailures[] = {
     {"everything_missing",
      [](const TestFolder& folder, Paths) -> std::optional<Paths> {
          return Paths{folder.Path() / "missing.pcb", folder.Path() / "missing.gap",
-                      folder.Path() / "no such folder" / "New_main.pcb"};
+                      folder.Path() / "no such folder" / "New_main.pcb", {}};
      },
      "Cannot open the board file {pcb}: No such file or directory"},
     {"aperture_list_and_output_folder_missing",
@@ -81,10 +126,45 @@ const FailureCase kFailures[] = {
      "Cannot open the aperture list {gap}: No such file or directory"},
     {"output_folder_missing",
      [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
-         paths.out = folder.Path() / "no such folder" / "New_main.pcb";
+         paths.other = folder.Path() / "no such folder";
+         paths.out = paths.other / "New_main.pcb";
          return paths;
      },
-     "Cannot create the output file {out}: No such file or directory"},
+     "Cannot write the output file {out}: the folder {other} does not exist"},
+    {"output_path_ending_in_a_separator",
+     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+         paths.out = folder.Path() / "no such folder" / "";
+         return paths;
+     },
+     "Cannot write the output file {out}: the path ends in a separator, so it names no file"},
+    {"output_folder_is_a_file",
+     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+         paths.out = paths.pcb / "New_main.pcb";
+         return paths;
+     },
+     "Cannot write the output file {out}: {pcb} is not a folder"},
+    // Root could write it, but to the operator a file without write permission is read-only, and
+    // Windows refuses its read-only files to everyone.
+    {"output_is_read_only",
+     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+         fs::permissions(paths.out, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+         return paths;
+     },
+     "Cannot write the output file {out}: it is read-only", Runner::HereAndOrdinaryUser},
+    {"board_file_is_a_folder",
+     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+         paths.pcb = folder.Path() / "folder.pcb";
+         fs::create_directory(paths.pcb);
+         return paths;
+     },
+     "Cannot open the board file {pcb}: it is a folder"},
+    {"aperture_list_is_a_folder",
+     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+         paths.gap = folder.Path() / "folder.gap";
+         fs::create_directory(paths.gap);
+         return paths;
+     },
+     "Cannot open the aperture list {gap}: it is a folder"},
     {"empty_output_path",
      [](const TestFolder&, Paths paths) -> std::optional<Paths> {
          paths.out.clear();
@@ -126,13 +206,55 @@ const FailureCase kFailures[] = {
          return paths;
      },
      "Cannot write the output file {out}: it is the aperture list {gap}"},
+#ifdef _WIN32
+    // Windows names a file in any letter case.
+    {"output_is_the_board_file_in_other_capitals",
+     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+         paths.out = folder.Path() / "MAIN.PCB";
+         return paths;
+     },
+     "Cannot write the output file {out}: it is the board file {pcb}"},
+    {"output_is_the_board_file_by_its_long_path_form",
+     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+         paths.out = L"\\\\?\\" + fs::absolute(paths.pcb).native();
+         return paths;
+     },
+     "Cannot write the output file {out}: it is the board file {pcb}"},
+    // Wine's drive Z: is the whole Unix file system, so a file on C: is on Z: too, by another name.
+    {"output_is_the_board_file_on_another_drive",
+     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+         using UnixName = char*(__cdecl*)(const wchar_t*);
+         const auto unixName = reinterpret_cast<UnixName>(
+             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+         if (!unixName)
+             return merge_test::CannotLayOut("only wine shows a file on two drives");
+         char* name = unixName(paths.pcb.c_str());
+         if (!name)
+             return merge_test::CannotLayOut("wine gives no Unix name for the board file");
+         std::string onZ = std::string("Z:") + name;
+         HeapFree(GetProcessHeap(), 0, name);
+         for (char& c : onZ) {
+             if (c == '/')
+                 c = '\\';
+         }
+         paths.out = onZ;
+         return paths;
+     },
+     "Cannot write the output file {out}: it is the board file {pcb}"},
+    {"board_file_is_a_device",
+     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+         paths.pcb = "NUL";
+         return paths;
+     },
+     "Cannot open the board file {pcb}: it is not a regular file"},
+#endif
     {"output_is_a_hard_link_to_the_board_file",
      [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
          paths.out = folder.Path() / "hard.pcb";
          std::error_code error;
          fs::create_hard_link(paths.pcb, paths.out, error);
          if (error)
-             return std::nullopt;
+             return merge_test::CannotLayOut("no hard link can be made: " + error.message());
          return paths;
      },
      "Cannot write the output file {out}: it is the board file {pcb}"},
@@ -176,6 +298,125 @@ const FailureCase kFailures[] = {
          return WithApertures(folder, paths, "D10 ROUND 010.0 020.0 030.0\rD20 OBLONG 040.0 060.0");
      },
      "Cannot make an aperture from line 2 of the aperture list {gap}: \"D20 OBLONG 040.0 060.0\" holds exactly two \".\", so it gives no height: an aperture line needs one, or three or more"},
+#ifdef __linux__
+    // A FIFO would keep the merge waiting for a writer forever: the child is stopped after a while.
+    {"board_file_is_a_fifo",
+     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+         paths.pcb = folder.Path() / "fifo.pcb";
+         if (mkfifo(paths.pcb.c_str(), 0600) != 0)
+             return merge_test::CannotLayOut("no FIFO can be made here");
+         return paths;
+     },
+     "Cannot open the board file {pcb}: it is not a regular file", Runner::Here, [] { alarm(20); }},
+    {"aperture_list_is_a_fifo",
+     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+         paths.gap = folder.Path() / "fifo.gap";
+         if (mkfifo(paths.gap.c_str(), 0600) != 0)
+             return merge_test::CannotLayOut("no FIFO can be made here");
+         return paths;
+     },
+     "Cannot open the aperture list {gap}: it is not a regular file", Runner::Here, [] { alarm(20); }},
+    {"board_file_is_a_device",
+     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+         paths.pcb = "/dev/zero";
+         return paths;
+     },
+     "Cannot open the board file {pcb}: it is not a regular file", Runner::Here, [] { alarm(20); }},
+    {"board_file_is_a_socket",
+     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+         paths.pcb = folder.Path() / "socket.pcb";
+         sockaddr_un address{};
+         address.sun_family = AF_UNIX;
+         const std::string name = paths.pcb.string();
+         if (name.size() >= sizeof address.sun_path)
+             return merge_test::CannotLayOut("the socket's path is too long");
+         name.copy(address.sun_path, name.size());
+         const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+         const bool bound = fd >= 0 && bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+         if (fd >= 0)
+             close(fd);
+         if (!bound)
+             return merge_test::CannotLayOut("no socket can be made here");
+         return paths;
+     },
+     "Cannot open the board file {pcb}: it is not a regular file"},
+    {"aperture_list_is_a_device",
+     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+         paths.gap = "/dev/null";
+         return paths;
+     },
+     "Cannot open the aperture list {gap}: it is not a regular file"},
+    {"output_is_a_fifo",
+     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+         fs::remove(paths.out);
+         if (mkfifo(paths.out.c_str(), 0600) != 0)
+             return merge_test::CannotLayOut("no FIFO can be made here");
+         return paths;
+     },
+     "Cannot write the output file {out}: it is not a regular file", Runner::Here, [] { alarm(20); }},
+    // A regular file that opens, but whose every read fails.
+    {"board_file_cannot_be_read",
+     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+         paths.pcb = "/proc/self/mem";
+         return paths;
+     },
+     "Cannot read the board file {pcb}: Input/output error"},
+    {"aperture_list_cannot_be_read",
+     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+         paths.gap = "/proc/self/mem";
+         return paths;
+     },
+     "Cannot read the aperture list {gap}: Input/output error"},
+    // A file size limit fails the writes as a full disk would.
+    {"write_failing_while_copying",
+     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+         folder.Write(paths.pcb.filename(), "drawPolygons\r\n" + BoardOf(3 * Module1::kWriteBufferSize));
+         return paths;
+     },
+     "Cannot write the output file {out}: File too large", Runner::Here, [] { LimitFileSize(64 * 1024); }},
+    {"write_failing_at_the_last_flush",
+     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+         folder.Write(paths.pcb.filename(), "drawPolygons\r\n" + BoardOf(20000));
+         return paths;
+     },
+     "Cannot write the output file {out}: File too large", Runner::Here, [] { LimitFileSize(4096); }},
+    // An output file with another link is written where it stands, but is still prepared whole
+    // first: a write that fails on the way leaves it as it was.
+    {"write_failing_in_place",
+     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+         folder.Write(paths.pcb.filename(), "drawPolygons\r\n" + BoardOf(20000));
+         fs::create_hard_link(paths.out, folder.Path() / "twin.pcb");
+         return paths;
+     },
+     "Cannot write the output file {out}: File too large", Runner::Here, [] { LimitFileSize(4096); }},
+    // Held whole, this line would take 32 MiB; the merge takes no more than the limit.
+    {"aperture_line_too_long_to_hold",
+     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+         if (merge_test::UnderAddressSanitizer())
+             return merge_test::CannotLayOut("the sanitizers' shadow memory leaves no room for a memory limit");
+         fs::resize_file(folder.Write(paths.gap.filename(), "D10 ROUND 010.0 020.0 030.0\r\nD11"), 32 << 20);
+         return paths;
+     },
+     "Cannot make an aperture from line 2 of the aperture list {gap}: the line is longer than 8 MiB", Runner::Here,
+     [] { merge_test::LimitMemoryGrowth(24 << 20); }},
+    // Out of memory, the operator reads a sentence, not the name of an exception.
+    {"out_of_memory",
+     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+         if (merge_test::UnderAddressSanitizer())
+             return merge_test::CannotLayOut("the sanitizers' shadow memory leaves no room for a memory limit");
+         return paths;
+     },
+     "Cannot merge the board file {pcb} with the aperture list {gap}: there is not enough memory", Runner::Here,
+     merge_test::LeaveLittleMemory},
+    {"output_folder_takes_no_new_file",
+     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+         fs::create_directory(folder.Path() / "locked");
+         paths.out = folder.Path() / "locked" / "New_main.pcb";
+         fs::permissions(folder.Path() / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+         return paths;
+     },
+     "Cannot create the output file {out}: Permission denied", Runner::OrdinaryUser},
+#endif
 };
 
 class MergeFailure : public ::testing::TestWithParam<FailureCase> {};
@@ -183,17 +424,30 @@ class MergeFailure : public ::testing::TestWithParam<FailureCase> {};
 TEST_P(MergeFailure, NamesTheFileAndLeavesEveryFileAsItWas)
 {
     const FailureCase& c = GetParam();
+    if (c.runner == Runner::OrdinaryUser && test_support::RerunAsOrdinaryUser())
+        return;
     TestFolder folder;
     Paths standard{folder.Write("main.pcb", "a\r\ndrawPolygons\r\nb\r\n"),
                    folder.Write("main.gap", "D10 ROUND 010.0 020.0 030.0\r\n"),
-                   folder.Write("New_main.pcb", "earlier output\r\n")};
+                   folder.Write("New_main.pcb", "earlier output\r\n"),
+                   {}};
     const std::optional<Paths> paths = c.setUp(folder, standard);
     if (!paths)
-        GTEST_SKIP() << "the platform can't lay out this case";
+        GTEST_SKIP() << "the platform can't lay out this case (" << merge_test::LastLayoutFailure() << ")";
     const auto before = merge_test::Snapshot(folder.Path());
 
-    EXPECT_EQ(FailureOf(paths->pcb, paths->gap, paths->out), Fill(c.message, *paths));
+    std::string failure;
+#ifdef __linux__
+    if (c.inChild)
+        failure = merge_test::InChild(c.inChild, [&] { return FailureOf(paths->pcb, paths->gap, paths->out); });
+    else
+#endif
+        failure = FailureOf(paths->pcb, paths->gap, paths->out);
+    EXPECT_EQ(failure, Fill(c.message, *paths));
     EXPECT_EQ(merge_test::Snapshot(folder.Path()), before);
+
+    if (c.runner == Runner::HereAndOrdinaryUser && test_support::PassesPermissionChecks())
+        test_support::RerunAsOrdinaryUser();
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, MergeFailure, ::testing::ValuesIn(kFailures),

@@ -1,112 +1,52 @@
-// Tests of merges that need Linux to set up: a disk that fills, unreadable inputs, odd files, permissions.
+// Tests of merges that need Linux to set up: owners, permissions, long names, a kill, a memory limit.
 #include "merge_apertures.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <fstream>
+#include <regex>
 #include <string>
+#include <vector>
 
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include "line_writer.h"
+#include "child_process.h"
+#include "ordinary_user.h"
 #include "test_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Module1::MergeApertures;
+using merge_test::CrLf;
 using merge_test::FailureOf;
-using merge_test::Quoted;
 using merge_test::ReadBytes;
 using merge_test::TestFolder;
 
-// Runs the merge in a child process whose files may not grow beyond `limit` bytes, and returns what
-// the merge threw there, or "no error".
-std::string MergeWithFileSizeLimit(const fs::path& pcb, const fs::path& gap, const fs::path& out, rlim_t limit)
+const char* const kApertures = "D10 ROUND 010.0 020.0 030.0\r\n";
+const char* const kRecord =
+    "(apertureDef|(dCode 10 )|(apertureShape Ellipse)|(width 010)|(height 030)|(holeDiam 0)|(desc \"\")|)|";
+
+struct stat StatusOf(const fs::path& path)
 {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0)
-        return "no pipe";
-    const pid_t child = fork();
-    if (child == 0) {
-        close(pipeEnds[0]);
-        // Without the signal, a write past the limit fails with EFBIG, as on a full disk.
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit fileSize{limit, limit};
-        setrlimit(RLIMIT_FSIZE, &fileSize);
-        const std::string message = FailureOf(pcb, gap, out);
-        const ssize_t written = write(pipeEnds[1], message.data(), message.size());
-        _exit(written == static_cast<ssize_t>(message.size()) ? 0 : 1);
-    }
-    close(pipeEnds[1]);
-    std::string message;
-    char piece[512];
-    for (ssize_t got; (got = read(pipeEnds[0], piece, sizeof piece)) > 0;)
-        message.append(piece, static_cast<std::size_t>(got));
-    close(pipeEnds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child process failed";
-    return message;
+    struct stat status {};
+    EXPECT_EQ(stat(path.c_str(), &status), 0) << path;
+    return status;
 }
 
-TEST(MergeOnLinux, AWriteThatFailsPartWayLeavesTheEarlierOutput)
+// The names in `folder`, so that a test sees any file left behind.
+std::vector<std::string> NamesIn(const fs::path& folder)
 {
-    struct Case {
-        const char* name;
-        std::size_t boardSize;
-        rlim_t limit;
-    };
-    const Case cases[] = {
-        {"failing while copying", 3 * Module1::kWriteBufferSize, 64 * 1024},
-        {"failing at the last flush", 20000, 4096},
-    };
-    for (const Case& c : cases) {
-        TestFolder folder;
-        std::string board;
-        while (board.size() < c.boardSize)
-            board += "(line (pt 1100.0 2200.0) (pt 1300.0 2200.0) (width 10.0))\r\n";
-        const auto pcb = folder.Write("main.pcb", "drawPolygons\r\n" + board);
-        const auto gap = folder.Write("main.gap", "D10 ROUND 010.0 020.0 030.0\r\n");
-        const auto out = folder.Write("New_main.pcb", "earlier output\r\n");
-        const auto before = merge_test::Snapshot(folder.Path());
-
-        EXPECT_EQ(MergeWithFileSizeLimit(pcb, gap, out, c.limit),
-                  "Cannot write the output file " + Quoted(out) + ": File too large")
-            << c.name;
-        EXPECT_EQ(merge_test::Snapshot(folder.Path()), before) << c.name;
-    }
-}
-
-TEST(MergeOnLinux, AnInputThatCannotBeReadIsNamed)
-{
-    TestFolder folder;
-    const auto pcb = folder.Write("main.pcb", "drawPolygons\r\n");
-    const auto gap = folder.Write("main.gap", "D10 ROUND 010.0 020.0 030.0\r\n");
-    const auto out = folder.Write("New_main.pcb", "earlier output\r\n");
-    const auto unreadable = folder.Path() / "folder.pcb";
-    fs::create_directory(unreadable);  // opens, but every read fails
-    const auto before = merge_test::Snapshot(folder.Path());
-
-    EXPECT_EQ(FailureOf(unreadable, gap, out), "Cannot read the board file " + Quoted(unreadable) + ": Is a directory");
-    EXPECT_EQ(FailureOf(pcb, unreadable, out), "Cannot read the aperture list " + Quoted(unreadable) + ": Is a directory");
-    EXPECT_EQ(merge_test::Snapshot(folder.Path()), before);
-}
-
-TEST(MergeOnLinux, RefusesAnOutputThatIsNoRegularFile)
-{
-    TestFolder folder;
-    const auto pcb = folder.Write("main.pcb", "drawPolygons\r\n");
-    const auto gap = folder.Write("main.gap", "D10 ROUND 010.0 020.0 030.0\r\n");
-    const auto fifo = folder.Path() / "New_main.pcb";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    const auto before = merge_test::Snapshot(folder.Path());
-
-    EXPECT_EQ(FailureOf(pcb, gap, fifo), "Cannot write the output file " + Quoted(fifo) + ": it is not a regular file");
-    EXPECT_EQ(merge_test::Snapshot(folder.Path()), before);
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 TEST(MergeOnLinux, KeepsThePermissionsOfTheFileItReplaces)
@@ -122,6 +62,174 @@ TEST(MergeOnLinux, KeepsThePermissionsOfTheFileItReplaces)
 
     EXPECT_EQ(ReadBytes(out), "drawPolygons\r\n");
     EXPECT_EQ(fs::status(out).permissions(), kept);
+}
+
+// The file may be written, so it is, though no temporary file can be made beside it: root makes it
+// in the folder anyway, an ordinary user elsewhere.
+TEST(MergeOnLinux, WritesAnExistingFileInAFolderThatTakesNoNewFile)
+{
+    {
+        TestFolder folder;
+        const auto pcb = folder.Write("main.pcb", "drawPolygons\r\n");
+        const auto gap = folder.Write("main.gap", kApertures);
+        fs::create_directory(folder.Path() / "locked");
+        const auto out = folder.Write("locked/New_main.pcb", "earlier output, longer than the new one\r\n");
+        fs::permissions(out, fs::perms::owner_read | fs::perms::owner_write);
+        fs::permissions(folder.Path() / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+
+        MergeApertures(pcb, gap, out);
+
+        EXPECT_EQ(ReadBytes(out), CrLf("drawPolygons|") + CrLf(kRecord));
+        EXPECT_EQ(fs::status(out).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+        EXPECT_EQ(NamesIn(folder.Path() / "locked"), std::vector<std::string>{"New_main.pcb"});
+
+        // Prepared elsewhere, a full disk there is named as that disk, and the file stays as it was.
+        folder.Write("main.pcb", "drawPolygons\r\n" + std::string(20000, 'x'));
+        const std::string before = ReadBytes(out);
+        const std::string failure = merge_test::InChild(
+            [] {
+                std::signal(SIGXFSZ, SIG_IGN);
+                const rlimit fileSize{4096, 4096};
+                setrlimit(RLIMIT_FSIZE, &fileSize);
+            },
+            [&] { return FailureOf(pcb, gap, out); });
+        const std::string where = test_support::PassesPermissionChecks()
+                                      ? std::string()
+                                      : R"( \(prepared first in ".*/~corvane-[0-9a-f]{8}\.tmp"\))";
+        EXPECT_TRUE(std::regex_match(failure, std::regex("Cannot write the output file \".*\"" + where +
+                                                         ": File too large")))
+            << failure;
+        EXPECT_EQ(ReadBytes(out), before);
+        EXPECT_EQ(NamesIn(folder.Path() / "locked"), std::vector<std::string>{"New_main.pcb"});
+    }
+    if (test_support::PassesPermissionChecks())
+        test_support::RerunAsOrdinaryUser();
+}
+
+// Replacing the file would give it to the one running the merge, so it is written where it stands.
+TEST(MergeOnLinux, WritesAFileOfAnotherOwnerWhereItStands)
+{
+    if (!test_support::PassesPermissionChecks())
+        GTEST_SKIP() << "only root can make a file of another owner";
+    const passwd* nobody = getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+
+    TestFolder folder;
+    fs::permissions(folder.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                       fs::perms::others_read | fs::perms::others_exec);
+    const auto pcb = folder.Write("main.pcb", "drawPolygons\r\n");
+    const auto gap = folder.Write("main.gap", kApertures);
+    const std::string expected = CrLf("drawPolygons|") + CrLf(kRecord);
+
+    // Root writes into nobody's file.
+    const auto nobodys = folder.Write("nobodys.pcb", "earlier output\r\n");
+    ASSERT_EQ(chown(nobodys.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    MergeApertures(pcb, gap, nobodys);
+    EXPECT_EQ(ReadBytes(nobodys), expected);
+    EXPECT_EQ(StatusOf(nobodys).st_uid, nobody->pw_uid);
+    EXPECT_EQ(StatusOf(nobodys).st_gid, nobody->pw_gid);
+
+    // Nobody writes into root's file in a shared sticky folder of root's, where the file can't be
+    // replaced by anyone but root.
+    const fs::path shared = folder.Path() / "shared";
+    fs::create_directory(shared);
+    fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);
+    const auto roots = folder.Write("shared/New_main.pcb", "earlier output\r\n");
+    fs::permissions(roots, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                               fs::perms::group_write | fs::perms::others_read | fs::perms::others_write);
+    const std::string failure = merge_test::InChild(merge_test::BecomeOrdinaryUser, [&] { return FailureOf(pcb, gap, roots); });
+    EXPECT_EQ(failure, "no error");
+    EXPECT_EQ(ReadBytes(roots), expected);
+    EXPECT_EQ(StatusOf(roots).st_uid, 0u);
+    EXPECT_EQ(StatusOf(roots).st_mode & 07777, 0666u);
+
+    // Nobody's own file, but of a group that nobody is no member of: a new file could not have it.
+    const auto grouped = folder.Write("shared/grouped.pcb", "earlier output\r\n");
+    ASSERT_EQ(chown(grouped.c_str(), nobody->pw_uid, 0), 0);
+    EXPECT_EQ(merge_test::InChild(merge_test::BecomeOrdinaryUser, [&] { return FailureOf(pcb, gap, grouped); }),
+              "no error");
+    EXPECT_EQ(ReadBytes(grouped), expected);
+    EXPECT_EQ(StatusOf(grouped).st_uid, nobody->pw_uid);
+    EXPECT_EQ(StatusOf(grouped).st_gid, 0u);
+    EXPECT_EQ(NamesIn(shared), (std::vector<std::string>{"New_main.pcb", "grouped.pcb"}));
+}
+
+// The temporary file's name is the same length whatever the output's, so the longest legal name
+// is still written.
+TEST(MergeOnLinux, WritesAnOutputWithTheLongestName)
+{
+    for (const std::size_t length : {243u, 255u}) {
+        TestFolder folder;
+        const auto pcb = folder.Write("main.pcb", "drawPolygons\r\n");
+        const auto gap = folder.Write("main.gap", kApertures);
+        const auto out = folder.Write(std::string(length - 4, 'n') + ".pcb", "earlier output\r\n");
+
+        MergeApertures(pcb, gap, out);
+
+        EXPECT_EQ(ReadBytes(out), CrLf("drawPolygons|") + CrLf(kRecord)) << length;
+        EXPECT_EQ(NamesIn(folder.Path()).size(), 3u) << length;
+    }
+}
+
+// A killed merge leaves the earlier output, and a leftover that tells whose unfinished output it is.
+TEST(MergeOnLinux, AKilledMergeLeavesTheEarlierOutputAndANamedLeftover)
+{
+    TestFolder folder;
+    std::string board = "drawPolygons\r\n";
+    while (board.size() < (4u << 20))
+        board += "(line (pt 1100.0 2200.0) (pt 1300.0 2200.0) (width 10.0))\r\n";
+    const auto pcb = folder.Write("main.pcb", board);
+    const auto gap = folder.Write("main.gap", kApertures);
+    const auto out = folder.Write("New_main.pcb", "earlier output\r\n");
+
+    // Killed as the output file grows past 1 MiB: half-way, wherever that falls in the code.
+    const auto killHalfWay = [] {
+        std::signal(SIGXFSZ, [](int) { raise(SIGKILL); });
+        const rlimit fileSize{1u << 20, 1u << 20};
+        setrlimit(RLIMIT_FSIZE, &fileSize);
+    };
+    for (int kill = 1; kill <= 2; ++kill) {
+        const std::string result = merge_test::InChild(killHalfWay, [&] { return FailureOf(pcb, gap, out); });
+        EXPECT_NE(result.find("killed by signal " + std::to_string(SIGKILL)), std::string::npos) << result;
+    }
+
+    EXPECT_EQ(ReadBytes(out), "earlier output\r\n");
+    const std::vector<std::string> names = NamesIn(folder.Path());
+    ASSERT_EQ(names.size(), 5u);
+    const std::regex leftover(R"(~corvane-[0-9a-f]{8}\.tmp)");
+    EXPECT_TRUE(std::regex_match(names[3], leftover)) << names[3];
+    EXPECT_TRUE(std::regex_match(names[4], leftover)) << names[4];
+}
+
+// A board line of 256 MiB is copied in pieces, in a process that may not grow by 48 MiB, and the
+// "drawPolygons" at its end is still found.
+TEST(MergeOnLinux, CopiesALineLongerThanMemoryAllows)
+{
+    if (merge_test::UnderAddressSanitizer())
+        GTEST_SKIP() << "the sanitizers' shadow memory leaves no room for a memory limit";
+    TestFolder folder;
+    constexpr std::uintmax_t kLine = std::uintmax_t{256} << 20;
+    const auto pcb = folder.Write("main.pcb", "");
+    fs::resize_file(pcb, kLine);
+    {
+        std::ofstream end(pcb, std::ios::binary | std::ios::in | std::ios::out);
+        end.seekp(static_cast<std::streamoff>(kLine - 12));
+        end << "drawPolygons";
+    }
+    const auto gap = folder.Write("main.gap", kApertures);
+    const auto out = folder.Path() / "New_main.pcb";
+
+    const std::string failure = merge_test::InChild([] { merge_test::LimitMemoryGrowth(48 << 20); },
+                                                    [&] { return FailureOf(pcb, gap, out); });
+
+    EXPECT_EQ(failure, "no error");
+    const std::string record = CrLf(kRecord);
+    EXPECT_EQ(fs::file_size(out), kLine + 2 + record.size());
+    std::ifstream written(out, std::ios::binary);
+    written.seekg(static_cast<std::streamoff>(kLine - 12));
+    std::string tail(14 + record.size(), '\0');
+    written.read(tail.data(), static_cast<std::streamsize>(tail.size()));
+    EXPECT_EQ(tail, "drawPolygons\r\n" + record);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -29,7 +28,16 @@ TestFolder::TestFolder()
 
 TestFolder::~TestFolder()
 {
+    // Folders that a test locked, and read-only files (which Windows won't delete), are opened up first.
     std::error_code ignored;
+    for (fs::recursive_directory_iterator it(path_, ignored), end; !ignored && it != end; it.increment(ignored)) {
+        if (it->is_symlink(ignored))
+            continue;
+        if (it->is_directory(ignored))
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+        else
+            fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+    }
     fs::remove_all(path_, ignored);
 }
 
@@ -47,9 +55,11 @@ fs::path TestFolder::Write(const fs::path& name, std::string_view bytes) const
 std::string ReadBytes(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
+    std::string bytes(static_cast<std::size_t>(fs::file_size(path)), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!in)
         throw std::runtime_error("cannot read test file " + path.string());
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return bytes;
 }
 
 std::map<std::string, std::string> Snapshot(const fs::path& folder)
@@ -81,7 +91,8 @@ std::map<std::string, std::string> Snapshot(const fs::path& folder)
 
 std::string Quoted(const fs::path& path)
 {
-    return '"' + path.string() + '"';
+    const std::u8string name = path.u8string();
+    return '"' + std::string(name.begin(), name.end()) + '"';
 }
 
 std::string FailureOf(const fs::path& pcb, const fs::path& gap, const fs::path& out)
@@ -106,11 +117,34 @@ std::string CrLf(std::string_view text)
     return result;
 }
 
+namespace {
+
+std::string& LayoutFailure()
+{
+    static std::string failure;
+    return failure;
+}
+
+}  // namespace
+
 bool TryCreateSymlink(const fs::path& target, const fs::path& link)
 {
     std::error_code error;
     fs::create_symlink(target, link, error);
+    if (error)
+        LayoutFailure() = "no symbolic link can be made: " + error.message();
     return !error;
+}
+
+const std::string& LastLayoutFailure()
+{
+    return LayoutFailure();
+}
+
+std::nullopt_t CannotLayOut(const std::string& why)
+{
+    LayoutFailure() = why;
+    return std::nullopt;
 }
 
 }  // namespace merge_test

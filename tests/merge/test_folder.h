@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,7 +43,14 @@ std::string FailureOf(const fs::path& pcb, const fs::path& gap, const fs::path& 
 // `text` with each "|" replaced by CR LF: how the expected output of a merge is written down.
 std::string CrLf(std::string_view text);
 
-// Creates a symbolic link; false where the platform won't (Windows without the right to).
+// Creates a symbolic link; false where the platform won't (Windows without the right to, MinGW's
+// GCC 12 library not at all), and then LastLayoutFailure() says why.
 bool TryCreateSymlink(const fs::path& target, const fs::path& link);
+
+// Why the last file that a test wanted could not be made.
+const std::string& LastLayoutFailure();
+
+// Records why a test's files can't be laid out here, for LastLayoutFailure(), and yields nothing.
+std::nullopt_t CannotLayOut(const std::string& why);
 
 }  // namespace merge_test

@@ -1,9 +1,11 @@
-// What the controls' tests share: readable QString output, a list's texts, and a call's error text.
+// What the window's tests share: readable QString output, a list's texts, a click on an entry, a call's error text.
 #pragma once
 
+#include <QList>
 #include <QListWidget>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -32,6 +34,16 @@ inline QStringList texts(const QListWidget& list)
     for (int row = 0; row < list.count(); ++row)
         shown << list.item(row)->text();
     return shown;
+}
+
+// Clicks the entry `text` of `list` with the mouse, as the operator does. Fails (fatally, for the caller
+// to stop with ASSERT_NO_FATAL_FAILURE) where the list doesn't show that entry exactly once.
+inline void click(QListWidget& list, const QString& text)
+{
+    const QList<QListWidgetItem*> found = list.findItems(text, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << list.objectName().toStdString() << " shows " << text.toStdString()
+                               << " not once but " << found.size() << " times";
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(found.first()).center());
 }
 
 // What `act` threw as std::runtime_error, or "no error".

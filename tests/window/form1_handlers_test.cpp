@@ -1,10 +1,10 @@
 // Tests of Form1's handlers, driven as the operator drives them, from the drive lists to "Start".
+#include "controls_test_support.h"
 #include "dir_list_box.h"
 #include "drive_list_box.h"
 #include "file_list_box.h"
 #include "form1.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -12,13 +12,16 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <ostream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -48,13 +51,12 @@ void write(const QString& path, const QByteArray& content)
     file.write(content);
 }
 
-QStringList entries(const QListWidget& list)
-{
-    QStringList names;
-    for (int row = 0; row < list.count(); ++row)
-        names << list.item(row)->text();
-    return names;
-}
+// One drive list, folder list and file list: the board group (1) or the aperture group (2).
+struct Picker {
+    DriveListBox* drive;
+    DirListBox* folders;
+    FileListBox* files;
+};
 
 class Form1Handlers : public testing::Test {
 protected:
@@ -68,84 +70,91 @@ protected:
         write(in(boardName), board);
         write(in(aperturesName), apertures);
         write(in(QStringLiteral("notes.txt")), "not for either list\n");
+
+        window = std::make_unique<Form1>(offered);
+        if (!reportsInItsOwnBox)
+            window->setErrorReporter([this](const QString& message) { errors << message; });
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        find(Drive1, "Drive1");
+        find(Dir1, "Dir1");
+        find(File1, "File1");
+        find(Drive2, "Drive2");
+        find(Dir2, "Dir2");
+        find(File2, "File2");
+        find(Text1, "Text1");
+        find(status, "status");
+        find(Command1, "Command1");
+    }
+
+    // A fatal failure here ends SetUp, and the test then doesn't run.
+    template <typename Control>
+    void find(Control*& control, const char* name)
+    {
+        control = window->findChild<Control*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+        ASSERT_NE(control, nullptr) << "Form1 has no " << name;
     }
 
     QString in(const QString& name) const { return folder + QDir::separator() + name; }
 
-    Form1& form(DriveSource drives = machineDrives)
-    {
-        if (!window) {
-            window = std::make_unique<Form1>(drives);
-            window->setErrorReporter([this](const QString& message) { errors << message; });
-            window->show();
-            window->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        }
-        return *window;
-    }
-
-    template <typename Control>
-    Control& child(const char* name)
-    {
-        auto* found = form().findChild<Control*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
-        EXPECT_NE(found, nullptr) << name;
-        return *found;
-    }
-
-    QString status() { return child<QLabel>("status").text(); }
-    QString box() { return child<QLineEdit>("Text1").text(); }
+    Picker group(int number) const { return number == 1 ? Picker{Drive1, Dir1, File1} : Picker{Drive2, Dir2, File2}; }
 
     void openFolders(const QString& where)
     {
-        child<DirListBox>("Dir1").setPath(where);
-        child<DirListBox>("Dir2").setPath(where);
+        Dir1->setPath(where);
+        Dir2->setPath(where);
     }
 
-    void click(const char* fileList, const QString& name)
-    {
-        auto& list = child<FileListBox>(fileList);
-        const QList<QListWidgetItem*> found = list.findItems(name, Qt::MatchExactly);
-        ASSERT_EQ(found.size(), 1) << fileList << " lacks " << name.toStdString();
-        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(found.first()).center());
-    }
-
-    void pressStart() { QTest::mouseClick(&child<QPushButton>("Command1"), Qt::LeftButton); }
+    void pressStart() { QTest::mouseClick(Command1, Qt::LeftButton); }
 
     void typeIntoBox(const QString& text)
     {
-        auto& box = child<QLineEdit>("Text1");
-        box.setFocus();
-        QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);
+        Text1->setFocus();
+        QTest::keyClick(Text1, Qt::Key_A, Qt::ControlModifier);
         if (text.isEmpty())
-            QTest::keyClick(&box, Qt::Key_Backspace);
+            QTest::keyClick(Text1, Qt::Key_Backspace);
         // keyClicks() knows ASCII only; the folder's name is beyond it.
         for (const QChar character : text)
-            QTest::sendKeyEvent(QTest::Click, &box, Qt::Key_unknown, QString(character), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, Text1, Qt::Key_unknown, QString(character), Qt::NoModifier);
     }
+
+    // What a fixture below may change before SetUp opens the window.
+    DriveSource offered = machineDrives;
+    bool reportsInItsOwnBox = false;
 
     QTemporaryDir temporary;
     QString folder;
     QStringList errors;
     std::unique_ptr<Form1> window;
+    DriveListBox* Drive1 = nullptr;
+    DirListBox* Dir1 = nullptr;
+    FileListBox* File1 = nullptr;
+    DriveListBox* Drive2 = nullptr;
+    DirListBox* Dir2 = nullptr;
+    FileListBox* File2 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QLabel* status = nullptr;
+    QPushButton* Command1 = nullptr;
 };
 
 TEST_F(Form1Handlers, OneRequestFromStartToComplete)
 {
-    EXPECT_EQ(status(), QStringLiteral("Select .pcb File"));
+    EXPECT_EQ(status->text(), QStringLiteral("Select .pcb File"));
     openFolders(folder);
-    EXPECT_EQ(entries(child<FileListBox>("File1")), QStringList{boardName});
-    EXPECT_EQ(entries(child<FileListBox>("File2")), QStringList{aperturesName});
+    EXPECT_EQ(texts(*File1), QStringList{boardName});
+    EXPECT_EQ(texts(*File2), QStringList{aperturesName});
 
-    click("File1", boardName);
-    EXPECT_EQ(box(), folder + QDir::separator() + defaultOutputName);
-    EXPECT_EQ(status(), QStringLiteral("Select .gap file"));
+    ASSERT_NO_FATAL_FAILURE(click(*File1, boardName));
+    EXPECT_EQ(Text1->text(), folder + QDir::separator() + defaultOutputName);
+    EXPECT_EQ(status->text(), QStringLiteral("Select .gap file"));
 
-    click("File2", aperturesName);
-    EXPECT_EQ(box(), folder + QDir::separator() + defaultOutputName);
-    EXPECT_EQ(status(), QStringLiteral("Push 'START'"));
+    ASSERT_NO_FATAL_FAILURE(click(*File2, aperturesName));
+    EXPECT_EQ(Text1->text(), folder + QDir::separator() + defaultOutputName);
+    EXPECT_EQ(status->text(), QStringLiteral("Push 'START'"));
 
     pressStart();
-    EXPECT_EQ(status(), QStringLiteral("Complete"));
+    EXPECT_EQ(status->text(), QStringLiteral("Complete"));
     EXPECT_EQ(contentOf(in(defaultOutputName)), merged);
     EXPECT_EQ(contentOf(in(boardName)), board);
     EXPECT_EQ(contentOf(in(aperturesName)), apertures);
@@ -180,9 +189,9 @@ protected:
     {
         switch (act) {
         case Act::ClickBoard:
-            return click("File1", boardName);
+            return click(*File1, boardName);
         case Act::ClickApertures:
-            return click("File2", aperturesName);
+            return click(*File2, aperturesName);
         case Act::Start:
             return pressStart();
         case Act::TypeOwnOutput:
@@ -205,8 +214,8 @@ TEST_P(Form1Script, StatusFollowsEachStep)
     const Script& script = GetParam();
     openFolders(folder);
     for (std::size_t number = 0; number < script.steps.size(); ++number) {
-        perform(script.steps[number].act);
-        EXPECT_EQ(status(), QString::fromLatin1(script.steps[number].status)) << "after step " << number + 1;
+        ASSERT_NO_FATAL_FAILURE(perform(script.steps[number].act)) << "in step " << number + 1;
+        EXPECT_EQ(status->text(), QString::fromLatin1(script.steps[number].status)) << "after step " << number + 1;
     }
 
     QStringList written = QDir(folder).entryList(QDir::Files);
@@ -280,133 +289,138 @@ INSTANTIATE_TEST_SUITE_P(
                1}),
     [](const testing::TestParamInfo<Script>& info) { return std::string(info.param.name); });
 
-TEST_F(Form1Handlers, FolderAtADriveRootGetsASecondSeparator)
+// Offered as a drive, the root would open the folder the list already has open on it.
+class Form1AtADriveRoot : public Form1Handlers {
+protected:
+    Form1AtADriveRoot()
+    {
+        offered = [this] { return QStringList{QDir::toNativeSeparators(temporary.path())}; };
+    }
+};
+
+TEST_F(Form1AtADriveRoot, FolderAtADriveRootGetsASecondSeparator)
 {
     const QString root = QDir::toNativeSeparators(QDir::rootPath());
-    // Offered as a drive, the root would open the folder the list already has open on it.
-    form([this] { return QStringList{QDir::toNativeSeparators(temporary.path())}; });
-    child<DirListBox>("Dir1").setPath(root);
-    ASSERT_EQ(child<FileListBox>("File1").Path(), root);
+    Dir1->setPath(root);
+    ASSERT_EQ(File1->Path(), root);
     // No board file lies at the root, so the list reports a click with no name selected.
-    emit child<FileListBox>("File1").Click();
-    EXPECT_EQ(box(), root + QDir::separator() + QStringLiteral("New_"));
-    EXPECT_EQ(status(), QStringLiteral("Select .gap file"));
+    emit File1->Click();
+    EXPECT_EQ(Text1->text(), root + QDir::separator() + QStringLiteral("New_"));
+    EXPECT_EQ(status->text(), QStringLiteral("Select .gap file"));
 }
 
 struct Group {
-    const char* drive;
-    const char* folders;
-    const char* files;
-    const char* otherDrive;
-    const char* otherFolders;
-    const char* otherFiles;
+    int number;
     const char* fileOnDrive;
 };
 
 void PrintTo(const Group& group, std::ostream* out)
 {
-    *out << group.drive;
+    *out << "Drive" << group.number;
 }
 
-class Form1Drives : public Form1Handlers, public testing::WithParamInterface<Group> {};
-
 // The drives offered: the root, one in the temporary folder, and one that can't be read.
-TEST_P(Form1Drives, ADriveMovesItsGroupAloneAndOneThatCantBeReadIsUndone)
-{
-    const Group& group = GetParam();
+class Form1Drives : public Form1Handlers, public testing::WithParamInterface<Group> {
+protected:
+    Form1Drives()
+    {
+        offered = [this] { return QStringList{root, readable, unreadable}; };
+    }
+
+    const QString root = QDir::toNativeSeparators(QDir::rootPath());
     const QString readable = QDir::toNativeSeparators(temporary.filePath(QStringLiteral("drive")));
     const QString unreadable = QDir::toNativeSeparators(temporary.filePath(QStringLiteral("not ready")));
+};
+
+TEST_P(Form1Drives, ADriveMovesItsGroupAloneAndOneThatCantBeReadIsUndone)
+{
+    const Group& param = GetParam();
     ASSERT_TRUE(QDir().mkpath(readable));
     write(readable + QDir::separator() + QStringLiteral("d.pcb"), board);
     write(readable + QDir::separator() + QStringLiteral("d.gap"), apertures);
-    const QString root = QDir::toNativeSeparators(QDir::rootPath());
-    form([=] { return QStringList{root, readable, unreadable}; });
 
     openFolders(folder);
-    click("File1", boardName);
-    click("File2", aperturesName);
-    const QString proposed = box();
-    auto& drive = child<DriveListBox>(group.drive);
-    auto& folders = child<DirListBox>(group.folders);
-    auto& files = child<FileListBox>(group.files);
-    auto& otherDrive = child<DriveListBox>(group.otherDrive);
-    auto& otherFolders = child<DirListBox>(group.otherFolders);
-    auto& otherFiles = child<FileListBox>(group.otherFiles);
-    const auto otherGroup = [&] { return QStringList{otherDrive.Drive(), otherFolders.Path(), otherFiles.Path()}; };
+    ASSERT_NO_FATAL_FAILURE(click(*File1, boardName));
+    ASSERT_NO_FATAL_FAILURE(click(*File2, aperturesName));
+    const QString proposed = Text1->text();
+    const Picker moved = group(param.number);
+    const Picker other = group(3 - param.number);
+    const auto otherGroup = [&] {
+        return QStringList{other.drive->Drive(), other.folders->Path(), other.files->Path()};
+    };
     const QStringList otherBefore = otherGroup();
-    ASSERT_EQ(drive.Drive(), root);
+    ASSERT_EQ(moved.drive->Drive(), root);
 
-    drive.setFocus();
-    QTest::keyClick(&drive, Qt::Key_Down);
-    EXPECT_EQ(drive.Drive(), readable);
-    EXPECT_EQ(folders.Path(), readable);
-    EXPECT_EQ(files.Path(), readable);
-    EXPECT_EQ(entries(files), QStringList{QString::fromLatin1(group.fileOnDrive)});
+    moved.drive->setFocus();
+    QTest::keyClick(moved.drive, Qt::Key_Down);
+    EXPECT_EQ(moved.drive->Drive(), readable);
+    EXPECT_EQ(moved.folders->Path(), readable);
+    EXPECT_EQ(moved.files->Path(), readable);
+    EXPECT_EQ(texts(*moved.files), QStringList{QString::fromLatin1(param.fileOnDrive)});
 
-    QTest::keyClick(&drive, Qt::Key_Down);
-    EXPECT_EQ(drive.Drive(), readable);
-    EXPECT_EQ(folders.Path(), readable);
-    EXPECT_EQ(files.Path(), readable);
-    EXPECT_EQ(entries(files), QStringList{QString::fromLatin1(group.fileOnDrive)});
+    QTest::keyClick(moved.drive, Qt::Key_Down);
+    EXPECT_EQ(moved.drive->Drive(), readable);
+    EXPECT_EQ(moved.folders->Path(), readable);
+    EXPECT_EQ(moved.files->Path(), readable);
+    EXPECT_EQ(texts(*moved.files), QStringList{QString::fromLatin1(param.fileOnDrive)});
 
     EXPECT_EQ(otherGroup(), otherBefore);
-    EXPECT_EQ(status(), QStringLiteral("Push 'START'"));
-    EXPECT_EQ(box(), proposed);
+    EXPECT_EQ(status->text(), QStringLiteral("Push 'START'"));
+    EXPECT_EQ(Text1->text(), proposed);
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
 
     // The chosen files are still the ones clicked before the moves.
     pressStart();
-    EXPECT_EQ(status(), QStringLiteral("Complete"));
+    EXPECT_EQ(status->text(), QStringLiteral("Complete"));
     EXPECT_EQ(contentOf(in(defaultOutputName)), merged);
     EXPECT_FALSE(QFile::exists(readable + QDir::separator() + QStringLiteral("New_d.pcb")));
 }
 
-INSTANTIATE_TEST_SUITE_P(Form1, Form1Drives,
-                         testing::Values(Group{"Drive1", "Dir1", "File1", "Drive2", "Dir2", "File2", "d.pcb"},
-                                         Group{"Drive2", "Dir2", "File2", "Drive1", "Dir1", "File1", "d.gap"}),
-                         [](const testing::TestParamInfo<Group>& info) { return std::string(info.param.drive); });
+INSTANTIATE_TEST_SUITE_P(Form1, Form1Drives, testing::Values(Group{1, "d.pcb"}, Group{2, "d.gap"}),
+                         [](const testing::TestParamInfo<Group>& info) {
+                             return "Drive" + std::to_string(info.param.number);
+                         });
 
 // A folder handler catches nothing: a folder gone by the time its file list follows reaches the
 // operator through the dispatch, and the file list stays where it was.
 TEST_F(Form1Handlers, AFolderGoneBeforeItsFileListFollowsIsReported)
 {
-    for (const auto& [dirName, fileName] : {std::pair{"Dir1", "File1"}, std::pair{"Dir2", "File2"}}) {
-        SCOPED_TRACE(dirName);
+    for (const int number : {1, 2}) {
+        SCOPED_TRACE("group " + std::to_string(number));
+        const auto [drive, folders, files] = group(number);
         errors.clear();
         const QString gone = in(QStringLiteral("gone"));
         ASSERT_TRUE(QDir().mkpath(gone));
         openFolders(folder);
-        auto& folders = child<DirListBox>(dirName);
-        auto& files = child<FileListBox>(fileName);
-        const QStringList shown = entries(files);
+        const QStringList shown = texts(*files);
         {
             const QSignalBlocker notYet(folders);
-            folders.setPath(gone);
+            folders->setPath(gone);
         }
         ASSERT_TRUE(QDir(gone).removeRecursively());
 
-        emit folders.Change();
+        emit folders->Change();
 
         ASSERT_EQ(errors.size(), 1);
         EXPECT_TRUE(errors.first().contains(gone)) << errors.first().toStdString();
-        EXPECT_EQ(files.Path(), folder);
-        EXPECT_EQ(entries(files), shown);
-        EXPECT_EQ(status(), QStringLiteral("Select .pcb File"));
-        EXPECT_TRUE(form().isVisible());
+        EXPECT_EQ(files->Path(), folder);
+        EXPECT_EQ(texts(*files), shown);
+        EXPECT_EQ(status->text(), QStringLiteral("Select .pcb File"));
+        EXPECT_TRUE(window->isVisible());
     }
 }
 
 TEST_F(Form1Handlers, AFailedMergeSaysSoAndLeavesTheOutputAlone)
 {
     openFolders(folder);
-    click("File1", boardName);
-    click("File2", aperturesName);
+    ASSERT_NO_FATAL_FAILURE(click(*File1, boardName));
+    ASSERT_NO_FATAL_FAILURE(click(*File2, aperturesName));
     write(in(defaultOutputName), "old\n");
     const QString boardPath = in(boardName);
     ASSERT_TRUE(QFile::rename(boardPath, in(QStringLiteral("moved away"))));
 
     pressStart();
-    EXPECT_EQ(status(), QStringLiteral("MERGE FAILED"));
+    EXPECT_EQ(status->text(), QStringLiteral("MERGE FAILED"));
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors.first().contains(boardPath)) << errors.first().toStdString();
     EXPECT_EQ(contentOf(in(defaultOutputName)), "old\n");
@@ -414,35 +428,52 @@ TEST_F(Form1Handlers, AFailedMergeSaysSoAndLeavesTheOutputAlone)
     // The paths stay set: once the board file is back, "Start" merges.
     ASSERT_TRUE(QFile::rename(in(QStringLiteral("moved away")), boardPath));
     pressStart();
-    EXPECT_EQ(status(), QStringLiteral("Complete"));
+    EXPECT_EQ(status->text(), QStringLiteral("Complete"));
     EXPECT_EQ(contentOf(in(defaultOutputName)), merged);
     EXPECT_EQ(errors.size(), 1);
 }
 
-TEST_F(Form1Handlers, AFailureIsShownInAMessageBoxThatLeavesTheWindowOpen)
+// The window as the program shows it: a failure in a message box of its own.
+class Form1ErrorBox : public Form1Handlers {
+protected:
+    Form1ErrorBox() { reportsInItsOwnBox = true; }
+};
+
+TEST_F(Form1ErrorBox, AFailureIsShownInAWindowModalBoxAndTheWindowStaysOpen)
 {
-    Form1 own;
-    own.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&own));
-    auto* folders = own.findChild<DirListBox*>(QStringLiteral("Dir1"));
-    folders->setPath(folder);
-    own.findChild<DirListBox*>(QStringLiteral("Dir2"))->setPath(folder);
-    for (const auto& [list, name] : {std::pair{"File1", boardName}, std::pair{"File2", aperturesName}}) {
-        auto* files = own.findChild<FileListBox*>(QString::fromLatin1(list));
-        QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
-                          files->visualItemRect(files->findItems(name, Qt::MatchExactly).value(0)).center());
-    }
+    openFolders(folder);
+    ASSERT_NO_FATAL_FAILURE(click(*File1, boardName));
+    ASSERT_NO_FATAL_FAILURE(click(*File2, aperturesName));
     ASSERT_TRUE(QFile::remove(in(boardName)));
 
-    QTest::mouseClick(own.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
-    auto* box = own.findChild<QMessageBox*>();
+    pressStart();
+    auto* box = window->findChild<QMessageBox*>();
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
     EXPECT_TRUE(box->text().contains(in(boardName))) << box->text().toStdString();
-    EXPECT_TRUE(own.isVisible());
+
+    // Until OK is pressed the window takes no click, "Exit" included. The clicks go through the window,
+    // as the platform delivers them; one sent to the button itself would pass the box by.
+    auto* exit = window->findChild<QPushButton*>(QStringLiteral("Command2"));
+    ASSERT_NE(exit, nullptr);
+    const auto clickThroughTheWindow = [this](QPushButton* button) {
+        const QPoint centre = button->mapTo(window.get(), button->rect().center());
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, centre);
+    };
+    QSignalSpy exitPressed(exit, &QPushButton::clicked);
+    QSignalSpy startPressed(Command1, &QPushButton::clicked);
+    clickThroughTheWindow(exit);
+    clickThroughTheWindow(Command1);
+    EXPECT_EQ(exitPressed.count(), 0);
+    EXPECT_EQ(startPressed.count(), 0);
+    EXPECT_TRUE(window->isVisible());
+
     box->button(QMessageBox::Ok)->click();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return own.findChild<QMessageBox*>() == nullptr; }));
-    EXPECT_TRUE(own.isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->findChild<QMessageBox*>() == nullptr; }));
+    EXPECT_TRUE(window->isVisible());
+    clickThroughTheWindow(Command1);
+    EXPECT_EQ(startPressed.count(), 1) << "a click through the window reaches the button once the box is gone";
 }
 
 }  // namespace

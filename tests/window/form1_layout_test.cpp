@@ -2,11 +2,13 @@
 #include "form1.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -15,6 +17,10 @@
 #include <limits>
 #include <map>
 #include <optional>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -225,6 +231,41 @@ TEST_F(Form1Layout, ColoursFollowTheUsersScheme)
     QApplication::setPalette(before);
     ASSERT_TRUE(QTest::qWaitFor([&] { return status->palette().color(status->foregroundRole()) != QColor(70, 80, 90); }));
 }
+
+#ifdef Q_OS_WIN
+// The workspace colour is a system colour that Qt's palette doesn't hold; a change of it must reach the
+// window all the same.
+TEST_F(Form1Layout, WorkspaceFollowsAChangeOfTheSystemColour)
+{
+    const int workspace = COLOR_APPWORKSPACE;
+    const COLORREF before = GetSysColor(workspace);
+    const COLORREF changed = before == RGB(10, 20, 30) ? RGB(30, 20, 10) : RGB(10, 20, 30);
+    const QColor wanted(GetRValue(changed), GetGValue(changed), GetBValue(changed));
+    ASSERT_TRUE(SetSysColors(1, &workspace, &changed));
+    const auto restore = qScopeGuard([&] { SetSysColors(1, &workspace, &before); });
+    // Windows tells each window with WM_SYSCOLORCHANGE, which Qt's platform plugin turns into
+    // ThemeChange; the headless plugin has no windows to be told, so the test tells the window itself.
+    if (QGuiApplication::platformName() == u"windows") {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return workspaceColour(form) == wanted; }));
+    } else {
+        QEvent change(QEvent::ThemeChange);
+        QApplication::sendEvent(&form, &change);
+    }
+
+    EXPECT_EQ(workspaceColour(form), wanted);
+    for (const Expected& expected : designed) {
+        auto* label = qobject_cast<QLabel*>(child(expected.name));
+        if (!label || expected.colour == Colour::KindsOwn)
+            continue;
+        SCOPED_TRACE(expected.name);
+        EXPECT_EQ(label->palette().color(label->backgroundRole()), workspaceColour(form));
+        EXPECT_EQ(label->palette().color(label->foregroundRole()), expectedTextColour(expected.colour));
+    }
+    const QImage drawn = form.grab().toImage();
+    EXPECT_EQ(drawn.pixel(570, 160), wanted.rgb());
+    EXPECT_EQ(drawn.pixel(600, 160), wanted.rgb());
+}
+#endif
 
 TEST_F(Form1Layout, TabGoesRoundTheControlsInOrderBothWays)
 {

@@ -1,4 +1,10 @@
-// Reads the program's icon, its Windows resource pieces and the logo back from the resource folder.
+// Reads the program's icon, its Windows resource pieces and the logo back, and checks that our scripts still draw them.
+#include <QByteArray>
+#include <QDir>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +13,7 @@
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,13 +22,17 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-Bytes readResource(const std::string& name)
+Bytes readFile(const std::string& path)
 {
-    const std::string path = std::string(CORVANE_RESOURCE_DIR) + "/" + name;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         ADD_FAILURE() << "cannot open " << path;
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Bytes readResource(const std::string& name)
+{
+    return readFile(std::string(CORVANE_RESOURCE_DIR) + "/" + name);
 }
 
 std::uint32_t little(const Bytes& data, std::size_t at, int count)
@@ -225,5 +236,116 @@ TEST(Logo, is986By371AtTwentyFourBitsAPixel)
     EXPECT_EQ(png[25], 2) << "colour type: red, green, blue without alpha";
     EXPECT_EQ(png[28], 0) << "interlaced";
 }
+
+// A PNG file's chunks in order, the image data inflated: zlib builds may pack the same rows differently.
+std::vector<std::pair<std::string, Bytes>> pngChunks(const Bytes& png)
+{
+    std::vector<std::pair<std::string, Bytes>> chunks;
+    QByteArray packed;
+    std::uint32_t width = 0, height = 0;
+    for (std::size_t at = 8; at + 12 <= png.size();) {
+        const std::size_t length = big(png, at);
+        const std::string type(png.begin() + static_cast<std::ptrdiff_t>(at + 4),
+                               png.begin() + static_cast<std::ptrdiff_t>(at + 8));
+        if (at + 12 + length > png.size()) {
+            ADD_FAILURE() << "chunk " << type << " reaches past the end of the file";
+            break;
+        }
+        const auto data = png.begin() + static_cast<std::ptrdiff_t>(at + 8);
+        if (type == "IHDR") {
+            width = big(png, at + 8);
+            height = big(png, at + 12);
+        }
+        if (type == "IDAT")
+            packed.append(reinterpret_cast<const char*>(&*data), static_cast<qsizetype>(length));
+        else
+            chunks.emplace_back(type, Bytes(data, data + static_cast<std::ptrdiff_t>(length)));
+        at += 12 + length;
+    }
+    // qUncompress() wants the unpacked size up front: each row a filter byte and three bytes a pixel.
+    const std::uint32_t unpackedSize = height * (1 + 3 * width);
+    QByteArray sized(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        sized[i] = static_cast<char>(unpackedSize >> (24 - 8 * i));
+    const QByteArray rows = qUncompress(sized + packed);
+    EXPECT_EQ(static_cast<std::uint32_t>(rows.size()), unpackedSize) << "the image data doesn't inflate to its rows";
+    chunks.emplace_back("IDAT, inflated", Bytes(rows.begin(), rows.end()));
+    return chunks;
+}
+
+// Empty where the two are the same, else where they part; a byte dump of a whole file would help no one.
+std::string difference(const Bytes& made, const Bytes& committed)
+{
+    if (made == committed)
+        return {};
+    const auto [at, _] = std::ranges::mismatch(made, committed);
+    return "they part at byte " + std::to_string(at - made.begin()) + " of " + std::to_string(made.size())
+        + " drawn and " + std::to_string(committed.size()) + " committed";
+}
+
+struct Script {
+    const char* name;
+    std::vector<std::string> draws;
+};
+
+void PrintTo(const Script& script, std::ostream* out)
+{
+    *out << script.name;
+}
+
+class Scripts : public testing::TestWithParam<Script> {};
+
+// Run into a folder of their own, the scripts draw the committed files again.
+TEST_P(Scripts, stillDrawTheCommittedFiles)
+{
+    const QString python = QStringLiteral(CORVANE_PYTHON);
+    if (python.isEmpty())
+        GTEST_SKIP() << CORVANE_NO_PYTHON;
+    const Script& script = GetParam();
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid()) << folder.errorString().toStdString();
+
+    QProcess run;
+    run.setProcessChannelMode(QProcess::MergedChannels);
+    run.start(python, {QStringLiteral(CORVANE_SCRIPT_DIR "/") + QString::fromLatin1(script.name), folder.path()});
+    // Only a script that hangs runs into this; drawing the logo takes seconds.
+    ASSERT_TRUE(run.waitForFinished(300'000)) << python.toStdString() << ": " << run.errorString().toStdString();
+    ASSERT_EQ(run.exitStatus(), QProcess::NormalExit);
+    ASSERT_EQ(run.exitCode(), 0) << run.readAll().toStdString();
+
+    std::vector<std::string> drawn;
+    for (const QString& name : QDir(folder.path()).entryList(QDir::Files, QDir::Name))
+        drawn.push_back(name.toStdString());
+    std::vector<std::string> expected = script.draws;
+    std::ranges::sort(expected);
+    ASSERT_EQ(drawn, expected);
+    for (const std::string& name : script.draws) {
+        SCOPED_TRACE(name);
+        const Bytes made = readFile(folder.filePath(QString::fromStdString(name)).toStdString());
+        const Bytes committed = readResource(name);
+        if (!name.ends_with(".png")) {
+            EXPECT_EQ(difference(made, committed), "");
+            continue;
+        }
+        const auto madeChunks = pngChunks(made);
+        const auto committedChunks = pngChunks(committed);
+        ASSERT_EQ(madeChunks.size(), committedChunks.size());
+        for (std::size_t i = 0; i < madeChunks.size(); ++i) {
+            EXPECT_EQ(madeChunks[i].first, committedChunks[i].first);
+            EXPECT_EQ(difference(madeChunks[i].second, committedChunks[i].second), "") << madeChunks[i].first;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Icon, Scripts,
+    testing::Values(Script{"make_icon.py",
+                           {"corvane.ico", "corvane-group.bin", "corvane-30001.dib", "corvane-30002.dib",
+                            "corvane-30003.dib"}},
+                    Script{"make_logo.py", {"logo.png"}}),
+    [](const testing::TestParamInfo<Script>& info) {
+        std::string name = info.param.name;
+        return name.substr(0, name.find('.'));
+    });
 
 }  // namespace
