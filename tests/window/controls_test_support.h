@@ -56,3 +56,24 @@ inline QString errorOf(const std::function<void()>& act)
     }
     return "no error";
 }
+
+// Paths as the lists give them, on every platform; kept apart so that the helpers above stay as they were.
+#include <QDir>
+
+// A path as the lists report it, with the platform's own separators.
+inline QString native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// The root of the drive that holds the temporary folder, as the lists report it: "/", or "C:\".
+inline QString rootDrive()
+{
+    return QDir::toNativeSeparators(QDir::rootPath());
+}
+
+// A drive's text for a drive that can't be read.
+inline QString missingDrive()
+{
+    return rootDrive() + "nonexistent-drive";
+}
