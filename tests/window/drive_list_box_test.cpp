@@ -30,12 +30,18 @@ protected:
     {
         ASSERT_TRUE(usb.isValid());
         ASSERT_TRUE(QDir(usb.path()).mkpath("boards"));
+        // The lists start on the drive of the current folder: one that the root drive holds.
+        ASSERT_TRUE(QDir::setCurrent(QDir::tempPath()));
     }
+
+    void TearDown() override { QDir::setCurrent(startedIn); }
 
     // The temporary folder stands in for a second volume; the third drive can't be read.
     QTemporaryDir usb;
-    const QStringList drives{"/", usb.path(), "/nonexistent-drive"};
+    const QString usbRoot = native(usb.path());
+    const QStringList drives{rootDrive(), usbRoot, missingDrive()};
     DriveSource source = [this] { return drives; };
+    const QString startedIn = QDir::currentPath();
 };
 
 }
@@ -47,12 +53,10 @@ TEST_F(DriveListBoxTest, offersTheSourcesDrivesAndStartsOnTheCurrentFoldersDrive
     for (int entry = 0; entry < onRoot.count(); ++entry)
         offered << onRoot.itemText(entry);
     EXPECT_EQ(offered, drives);
-    EXPECT_EQ(onRoot.Drive(), "/");
+    EXPECT_EQ(onRoot.Drive(), rootDrive());
 
-    const QString before = QDir::currentPath();
-    const auto restore = qScopeGuard([&] { QDir::setCurrent(before); });
     ASSERT_TRUE(QDir::setCurrent(usb.filePath("boards")));
-    EXPECT_EQ(DriveListBox(source).Drive(), usb.path());
+    EXPECT_EQ(DriveListBox(source).Drive(), usbRoot);
 }
 
 TEST_F(DriveListBoxTest, setDriveChoosesTheFoldersDriveAndRaisesChangeOnlyWhenItChanges)
@@ -64,16 +68,16 @@ TEST_F(DriveListBoxTest, setDriveChoosesTheFoldersDriveAndRaisesChangeOnlyWhenIt
         int changes;
     };
     const std::vector<Case> cases{
-        {"the drive already chosen", "/", "/", 0},
-        {"a folder on the drive already chosen", "/usr", "/", 0},
-        {"another drive", usb.path(), usb.path(), 1},
-        {"a folder on another drive", usb.filePath("boards"), usb.path(), 1},
-        {"a drive that can't be read", "/nonexistent-drive", "/nonexistent-drive", 1},
+        {"the drive already chosen", rootDrive(), rootDrive(), 0},
+        {"a folder on the drive already chosen", rootDrive() + "usr", rootDrive(), 0},
+        {"another drive", usbRoot, usbRoot, 1},
+        {"a folder on another drive", native(usb.filePath("boards")), usbRoot, 1},
+        {"a drive that can't be read", missingDrive(), missingDrive(), 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DriveListBox box(source);
-        ASSERT_EQ(box.Drive(), "/");
+        ASSERT_EQ(box.Drive(), rootDrive());
         QStringList seen;
         QObject::connect(&box, &DriveListBox::Change, [&] { seen << box.Drive(); });
 
@@ -87,12 +91,13 @@ TEST_F(DriveListBoxTest, setDriveChoosesTheFoldersDriveAndRaisesChangeOnlyWhenIt
 
 TEST_F(DriveListBoxTest, setDriveThrowsWhenNoDriveHoldsTheFolder)
 {
-    DriveListBox box([this] { return QStringList{usb.path()}; });
+    DriveListBox box([this] { return QStringList{usbRoot}; });
     int changes = 0;
     QObject::connect(&box, &DriveListBox::Change, [&] { ++changes; });
 
-    EXPECT_EQ(errorOf([&] { box.setDrive("/usr"); }), R"(Cannot choose the drive of "/usr": no drive holds it)");
-    EXPECT_EQ(box.Drive(), usb.path());
+    const QString folder = rootDrive() + "usr";
+    EXPECT_EQ(errorOf([&] { box.setDrive(folder); }), QString(R"(Cannot choose the drive of "%1": no drive holds it)").arg(folder));
+    EXPECT_EQ(box.Drive(), usbRoot);
     EXPECT_EQ(changes, 0);
 }
 
@@ -106,7 +111,7 @@ TEST_F(DriveListBoxTest, operatorsChoiceRaisesChange)
     QTest::keyClick(&box, Qt::Key_Up);
     QTest::keyClick(&box, Qt::Key_Up);
 
-    EXPECT_EQ(seen, (QStringList{usb.path(), "/"})) << "the last key moves nothing";
+    EXPECT_EQ(seen, (QStringList{usbRoot, rootDrive()})) << "the last key moves nothing";
 }
 
 // A drive handler that sets the drive back when its folder list can't move there runs once more,
@@ -132,7 +137,7 @@ TEST_F(DriveListBoxTest, fallbackOfADriveHandlerComesToAnEnd)
     QTest::keyClick(&drive, Qt::Key_End);
 
     EXPECT_EQ(runs, 2);
-    EXPECT_EQ(drive.Drive(), "/");
+    EXPECT_EQ(drive.Drive(), rootDrive());
     EXPECT_EQ(dir.Path(), folder);
     EXPECT_EQ(dirChanges, 0);
 }

@@ -25,11 +25,12 @@ protected:
         }
     }
 
+    QString at(const QString& name = {}) const { return native(name.isEmpty() ? folder.path() : folder.filePath(name)); }
+
     QTemporaryDir folder;
 };
 
-void click(FileListBox& list, const QString& name, Qt::MouseButton button = Qt::LeftButton,
-    Qt::KeyboardModifiers modifiers = {})
+void click(FileListBox& list, const QString& name, Qt::MouseButton button, Qt::KeyboardModifiers modifiers = {})
 {
     const QList<QListWidgetItem*> found = list.findItems(name, Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1) << name.toStdString();
@@ -61,7 +62,7 @@ TEST_F(FileListBoxTest, showsTheMatchingFilesByNameRegardlessOfLetterCase)
         SCOPED_TRACE(c.pattern);
         FileListBox list(c.pattern);
         list.setPath(folder.path());
-        EXPECT_EQ(list.Path(), folder.path());
+        EXPECT_EQ(list.Path(), at());
         EXPECT_EQ(texts(list), c.files);
     }
 }
@@ -69,8 +70,8 @@ TEST_F(FileListBoxTest, showsTheMatchingFilesByNameRegardlessOfLetterCase)
 TEST_F(FileListBoxTest, folderThatCantBeReadThrowsNamingItAndShowsWhatItShowedBefore)
 {
     const std::vector<std::pair<QString, QString>> cases{
-        {folder.filePath("missing"), "No such file or directory"},
-        {folder.filePath("b.pcb"), "Not a directory"},
+        {at("missing"), "No such file or directory"},
+        {at("b.pcb"), "Not a directory"},
     };
     for (const auto& [text, reason] : cases) {
         SCOPED_TRACE(text.toStdString());
@@ -80,7 +81,7 @@ TEST_F(FileListBoxTest, folderThatCantBeReadThrowsNamingItAndShowsWhatItShowedBe
 
         EXPECT_EQ(errorOf([&] { list.setPath(text); }),
             QString(R"(Cannot open the folder "%1": %2)").arg(text, reason));
-        EXPECT_EQ(list.Path(), folder.path());
+        EXPECT_EQ(list.Path(), at());
         EXPECT_EQ(texts(list), (QStringList{"a.PCB", "b.pcb", "Z.pcb"}));
         EXPECT_EQ(list.FileName(), "b.pcb");
     }
