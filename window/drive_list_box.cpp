@@ -1,6 +1,8 @@
 // The drive list: one entry for each drive, Change only when the chosen one really changes.
 #include "drive_list_box.h"
 
+#include <QStylePainter>
+
 #include <stdexcept>
 
 DriveListBox::DriveListBox(DriveSource drives, QWidget* parent)
@@ -45,4 +47,17 @@ void DriveListBox::setDrive(const QString& driveOrFolder)
 
     // Choosing the entry already chosen raises nothing, which ends the drive handler's nested runs.
     setCurrentIndex(findText(drive, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
+void DriveListBox::paintEvent(QPaintEvent*)
+{
+    // QComboBox's own painting, with the text shortened first; the open list shows each drive whole.
+    QStylePainter painter(this);
+    painter.setPen(palette().color(QPalette::Text));
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideMiddle, field.width());
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }

@@ -25,6 +25,10 @@ signals:
     // inside QComboBox, so its handlers catch their own errors, as Form1's dispatch does.
     void Change();
 
+protected:
+    // Cuts a long drive's text in the middle: nested mounts share their leading part, not their end.
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     QString chosen_;
     QString previous_;

@@ -142,6 +142,27 @@ TEST_F(DriveListBoxTest, fallbackOfADriveHandlerComesToAnEnd)
     EXPECT_EQ(dirChanges, 0);
 }
 
+// Drives on folders that share a long leading part, as mounts often do, must not look alike when the
+// list is closed; the open list shows each one whole.
+TEST_F(DriveListBoxTest, closedListTellsDrivesWithTheSameLeadingPartApart)
+{
+    const QString common = rootDrive() + native("media/operator/a-long-folder-name/x/");
+    const QStringList mounts{rootDrive(), common + "mnt1", common + "mnt2"};
+    DriveListBox box([&] { return mounts; });
+    box.resize(81, 21);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    ASSERT_GT(box.fontMetrics().horizontalAdvance(common), box.width()) << "the texts are longer than the box";
+
+    QList<QImage> drawn;
+    for (int entry = 1; entry <= 2; ++entry) {
+        box.setCurrentIndex(entry);
+        drawn << box.grab().toImage();
+    }
+    EXPECT_NE(drawn[0], drawn[1]);
+    EXPECT_EQ(box.itemText(1), mounts[1]) << "the list itself keeps the whole text";
+}
+
 namespace {
 
 // A drive list, its folder list and its file list, joined as the window's handlers join them.
