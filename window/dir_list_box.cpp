@@ -63,8 +63,9 @@ void DirListBox::setPath(const QString& folderOrDrive)
     const QString drive = driveOf(asked, drives_);
     QString folder = asked;
     // Given a drive, the list opens that drive's current folder: each drive keeps one, as on the
-    // platform, and the list remembers only its own. Its folder also lies on the innermost drive that
-    // holds it, when the operator has opened folders down into that drive from another.
+    // platform, and the list remembers only its own, the open folder. That folder is on the drive the
+    // list stands on, and also on the innermost drive that holds it, when the operator has opened
+    // folders down into a mounted volume.
     if (!drive.isEmpty() && sameFolder(asked, folderPath(drive))
         && (sameFolder(drive, drive_) || sameFolder(drive, driveOf(path_, drives_))))
         folder = path_;

@@ -14,9 +14,9 @@ public:
 
     // The chosen drive's text.
     QString Drive() const;
-    // Takes a drive's text or the full path of any folder, and shows that folder's drive as chosen: of
-    // nested drives that hold it, the one chosen before the last change where the chosen one holds it
-    // not, else the innermost.
+    // Takes a drive's text or the full path of any folder, and shows that folder's drive as chosen. Of
+    // nested drives that hold the folder, that is the innermost, except while the chosen drive doesn't
+    // hold it: then the drive chosen before, where that one holds it.
     // Throws std::runtime_error, naming the folder, when none of the drives holds it.
     void setDrive(const QString& driveOrFolder);
 
@@ -30,6 +30,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The drive chosen now and the one chosen before it, for setDrive's folders on nested drives.
     QString chosen_;
     QString previous_;
 };
