@@ -33,27 +33,22 @@ private:
     static int indent(const QModelIndex& index) { return 8 * index.data(depthRole).toInt(); }
 };
 
-bool sameFolder(const QString& one, const QString& other)
-{
-    return QString::compare(one, other, folderNameCase()) == 0;
-}
-
 }
 
 DirListBox::DirListBox(DriveSource drives, QWidget* parent)
-    : QListWidget(parent)
+    : ListBox(parent)
     , drives_(drives())
 {
     setItemDelegate(new IndentedEntries(this));
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    // As the platform's folder list: a long name is cut short rather than the list scrolled sideways.
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(this, &QListWidget::itemDoubleClicked, this, &DirListBox::openEntry);
+    const QString start = folderPath(QDir::currentPath());
+    const QString drive = driveOf(start, drives_);
     try {
-        open(QDir::currentPath());
+        open(start, drive);
     } catch (const std::runtime_error&) {
-        // A current folder that can't be read still is where the program stands.
-        path_ = folderPath(QDir::currentPath());
+        // A folder that may be entered but not listed still is where the program stands, and the
+        // folders above it the way out.
+        showFolder(start, drive, {});
     }
 }
 
@@ -64,26 +59,31 @@ QString DirListBox::Path() const
 
 void DirListBox::setPath(const QString& folderOrDrive)
 {
-    if (open(folderToOpen(folderOrDrive)))
+    const QString asked = folderPath(folderOrDrive);
+    const QString drive = driveOf(asked, drives_);
+    QString folder = asked;
+    // Given a drive, the list opens that drive's current folder: each drive keeps one, as on the
+    // platform, and the list remembers only its own, the open folder. That folder is on the drive the
+    // list stands on, and also on the innermost drive that holds it, when the operator has opened
+    // folders down into a mounted volume.
+    if (!drive.isEmpty() && sameFolder(asked, folderPath(drive))
+        && (sameFolder(drive, drive_) || sameFolder(drive, driveOf(path_, drives_))))
+        folder = path_;
+    if (open(folder, drive))
         emit Change();
 }
 
-QString DirListBox::folderToOpen(const QString& folderOrDrive) const
-{
-    const QString asked = folderPath(folderOrDrive);
-    const QString drive = driveOf(asked, drives_);
-    if (drive.isEmpty() || !sameFolder(asked, folderPath(drive)))
-        return asked;
-    // Each drive keeps its current folder, as on the platform; the list remembers only its own.
-    return driveOf(path_, drives_) == drive ? path_ : asked;
-}
-
-bool DirListBox::open(const QString& folder)
+bool DirListBox::open(const QString& folder, const QString& drive)
 {
     const QString path = folderPath(folder);
     const QFileInfoList subfolders = readFolder(path, QDir::Dirs);
+    const bool changed = path != path_;
+    showFolder(path, drive, subfolders);
+    return changed;
+}
 
-    const QString drive = driveOf(path, drives_);
+void DirListBox::showFolder(const QString& path, const QString& drive, const QFileInfoList& subfolders)
+{
     const QString root = drive.isEmpty() ? QString() : folderPath(drive);
     QStringList ancestors;
     for (QString step = path;;) {
@@ -97,12 +97,11 @@ bool DirListBox::open(const QString& folder)
 
     clear();
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    QListWidgetItem* shown = nullptr;
     for (int depth = 0; depth < ancestors.size(); ++depth) {
         const QString& ancestor = ancestors[depth];
-        shown = new QListWidgetItem(openIcon, depth == 0 ? ancestor : QFileInfo(ancestor).fileName(), this);
-        shown->setData(pathRole, ancestor);
-        shown->setData(depthRole, depth);
+        auto* entry = new QListWidgetItem(openIcon, depth == 0 ? ancestor : QFileInfo(ancestor).fileName(), this);
+        entry->setData(pathRole, ancestor);
+        entry->setData(depthRole, depth);
     }
     const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
     for (const QFileInfo& subfolder : subfolders) {
@@ -110,21 +109,22 @@ bool DirListBox::open(const QString& folder)
         entry->setData(pathRole, folderPath(subfolder.absoluteFilePath()));
         entry->setData(depthRole, int(ancestors.size()));
     }
-    setCurrentItem(shown);
-
-    const bool changed = path != path_;
+    openRow_ = int(ancestors.size()) - 1;
+    setCurrentRow(openRow_);
     path_ = path;
-    return changed;
+    drive_ = drive;
 }
 
 void DirListBox::openEntry(const QListWidgetItem* entry)
 {
     bool changed = false;
-    // The operator's gesture comes from Qt's event loop, which must see no exception: a folder that
-    // can't be read ends in a beep, and the list stays where it was.
+    // The operator's gesture comes from Qt's event loop, which must see no exception. A folder that
+    // can't be read ends in a beep; the list stays where it was, its highlight on the open folder.
+    // The folder opened is on the list's own drive, whatever drives lie further in.
     try {
-        changed = open(entry->data(pathRole).toString());
+        changed = open(entry->data(pathRole).toString(), drive_);
     } catch (...) {
+        setCurrentRow(openRow_);
         QApplication::beep();
     }
     if (changed)
@@ -138,5 +138,5 @@ void DirListBox::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    QListWidget::keyPressEvent(event);
+    ListBox::keyPressEvent(event);
 }

@@ -3,9 +3,9 @@
 
 #include "drives.h"
 
-#include <QListWidget>
+#include "list_box.h"
 
-class DirListBox : public QListWidget {
+class DirListBox : public ListBox {
     Q_OBJECT
 
 public:
@@ -14,8 +14,9 @@ public:
 
     // The open folder's full path, in native form.
     QString Path() const;
-    // Opens a folder. Given a drive's text, opens that drive's current folder: the open folder when the
-    // list already stands on that drive, the drive's root otherwise. Throws std::runtime_error, naming
+    // Opens a folder, shown from the root of the innermost drive that holds it. Given a drive's text,
+    // opens that drive's current folder: the open folder when it lies on that drive, the drive's root
+    // otherwise. Throws std::runtime_error, naming
     // the folder and the reason, when it can't be read, and then stays where it was.
     void setPath(const QString& folderOrDrive);
 
@@ -28,11 +29,15 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QString folderToOpen(const QString& folderOrDrive) const;
-    // Shows `folder`, or throws leaving the list as it was; tells whether the open folder changed.
-    bool open(const QString& folder);
+    // Shows `folder` from the root of `drive` down, or throws leaving the list as it was; tells
+    // whether the open folder changed.
+    bool open(const QString& folder, const QString& drive);
+    void showFolder(const QString& path, const QString& drive, const QFileInfoList& subfolders);
     void openEntry(const QListWidgetItem* entry);
 
     QStringList drives_;
     QString path_;
+    // The drive the list stands on, whose root its first entry is; a folder may lie on several.
+    QString drive_;
+    int openRow_ = -1;
 };

@@ -1,6 +1,8 @@
 // The drive list: one entry for each drive, Change only when the chosen one really changes.
 #include "drive_list_box.h"
 
+#include <QStylePainter>
+
 #include <stdexcept>
 
 DriveListBox::DriveListBox(DriveSource drives, QWidget* parent)
@@ -12,7 +14,12 @@ DriveListBox::DriveListBox(DriveSource drives, QWidget* parent)
     const QString start = driveOf(folderPath(QDir::currentPath()), texts);
     if (!start.isEmpty())
         setCurrentIndex(findText(start, Qt::MatchExactly | Qt::MatchCaseSensitive));
-    connect(this, &QComboBox::currentIndexChanged, this, &DriveListBox::Change);
+    chosen_ = currentText();
+    connect(this, &QComboBox::currentIndexChanged, this, [this] {
+        previous_ = chosen_;
+        chosen_ = currentText();
+        emit Change();
+    });
 }
 
 QString DriveListBox::Drive() const
@@ -25,11 +32,32 @@ void DriveListBox::setDrive(const QString& driveOrFolder)
     QStringList texts;
     for (int entry = 0; entry < count(); ++entry)
         texts << itemText(entry);
-    const QString drive = driveOf(folderPath(driveOrFolder), texts);
+    const QString asked = folderPath(driveOrFolder);
+    QString drive = driveOf(asked, texts);
     if (drive.isEmpty())
         throw std::runtime_error(
             QStringLiteral("Cannot choose the drive of \"%1\": no drive holds it").arg(driveOrFolder).toStdString());
 
+    // A folder that lies on several drives, nested, is shown on its folder list's drive. When the chosen
+    // drive doesn't hold it, the folder list could not move there and still stands on the drive chosen
+    // before.
+    const auto holds = [&](const QString& holder) { return !holder.isEmpty() && driveOf(asked, {holder}) == holder; };
+    if (!sameFolder(asked, folderPath(drive)) && !holds(Drive()) && holds(previous_))
+        drive = previous_;
+
     // Choosing the entry already chosen raises nothing, which ends the drive handler's nested runs.
     setCurrentIndex(findText(drive, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
+void DriveListBox::paintEvent(QPaintEvent*)
+{
+    // QComboBox's own painting, with the text shortened first; the open list shows each drive whole.
+    QStylePainter painter(this);
+    painter.setPen(palette().color(QPalette::Text));
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideMiddle, field.width());
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }

@@ -14,7 +14,9 @@ public:
 
     // The chosen drive's text.
     QString Drive() const;
-    // Takes a drive's text or the full path of any folder, and shows that folder's drive as chosen.
+    // Takes a drive's text or the full path of any folder, and shows that folder's drive as chosen. Of
+    // nested drives that hold the folder, that is the innermost, except while the chosen drive doesn't
+    // hold it: then the drive chosen before, where that one holds it.
     // Throws std::runtime_error, naming the folder, when none of the drives holds it.
     void setDrive(const QString& driveOrFolder);
 
@@ -22,4 +24,13 @@ signals:
     // Raised when the chosen drive changes, by the operator or by code, and only then. It comes from
     // inside QComboBox, so its handlers catch their own errors, as Form1's dispatch does.
     void Change();
+
+protected:
+    // Cuts a long drive's text in the middle: nested mounts share their leading part, not their end.
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    // The drive chosen now and the one chosen before it, for setDrive's folders on nested drives.
+    QString chosen_;
+    QString previous_;
 };

@@ -25,6 +25,11 @@ QString driveOf(const QString& folder, const QStringList& drives)
     return holder;
 }
 
+bool sameFolder(const QString& one, const QString& other)
+{
+    return QString::compare(one, other, folderNameCase()) == 0;
+}
+
 QString folderPath(const QString& folder)
 {
     // An empty text names no folder; QFileInfo would take it for the current one.
@@ -42,9 +47,8 @@ QFileInfoList readFolder(const QString& folder, QDir::Filters filters, const QSt
         std::filesystem::directory_iterator(QFileInfo(folder).filesystemAbsoluteFilePath(), error);
     }
     if (error) {
-        const QString reason = QString::fromLocal8Bit(error.message()).trimmed();
         throw std::runtime_error(
-            QStringLiteral("Cannot open the folder \"%1\": %2").arg(folder, reason).toStdString());
+            QStringLiteral("Cannot open the folder \"%1\": %2").arg(folder, englishReason(error)).toStdString());
     }
     QFileInfoList entries = QDir(folder).entryInfoList(
         nameFilters, filters | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <system_error>
 
 // Yields the drives' texts, each the full path of a drive's root folder in native form ("/", "/home",
 // "C:\"). A test hands the lists its own source to offer a drive that can't be read.
@@ -18,6 +19,9 @@ QStringList machineDrives();
 // The drive among `drives` that holds `folder`: the one whose root is the longest leading part of it,
 // ending where a folder name ends ("/home" holds "/home/ann" but not "/homework"). Empty when none does.
 QString driveOf(const QString& folder, const QStringList& drives);
+
+// Whether two folder texts name the same folder, letter case counting as the platform's names do.
+bool sameFolder(const QString& one, const QString& other);
 
 // `folder` as the lists report it: absolute, clean, with native separators; a root keeps its own
 // separator ("/", "C:\").
@@ -31,3 +35,5 @@ QFileInfoList readFolder(const QString& folder, QDir::Filters filters, const QSt
 // Each platform's own rules, for the functions above.
 Qt::CaseSensitivity folderNameCase();
 bool isSystemEntry(const QFileInfo& entry);
+// The platform's English text for `error`, whatever the locale: the program's sentences are English.
+QString englishReason(const std::error_code& error);

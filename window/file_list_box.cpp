@@ -9,12 +9,9 @@
 #include <stdexcept>
 
 FileListBox::FileListBox(const QString& pattern, QWidget* parent)
-    : QListWidget(parent)
+    : ListBox(parent)
     , pattern_(pattern)
 {
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    // As the platform's file list: a long name is cut short rather than the list scrolled sideways.
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     try {
         setPath(QDir::currentPath());
     } catch (const std::runtime_error&) {
@@ -54,12 +51,12 @@ int FileListBox::selectedRow() const
 void FileListBox::mousePressEvent(QMouseEvent* event)
 {
     rowBeforePress_ = selectedRow();
-    QListWidget::mousePressEvent(event);
+    ListBox::mousePressEvent(event);
 }
 
 void FileListBox::mouseReleaseEvent(QMouseEvent* event)
 {
-    QListWidget::mouseReleaseEvent(event);
+    ListBox::mouseReleaseEvent(event);
     const int selected = selectedRow();
     if (selected >= 0 && (selected != rowBeforePress_ || itemAt(event->position().toPoint()) == item(selected)))
         emit Click();
@@ -68,7 +65,7 @@ void FileListBox::mouseReleaseEvent(QMouseEvent* event)
 void FileListBox::keyPressEvent(QKeyEvent* event)
 {
     const int before = selectedRow();
-    QListWidget::keyPressEvent(event);
+    ListBox::keyPressEvent(event);
     const int after = selectedRow();
     if (after >= 0 && after != before)
         emit Click();

@@ -1,9 +1,9 @@
 // A file list: the files of one folder whose names match a pattern, at most one of them selected.
 #pragma once
 
-#include <QListWidget>
+#include "list_box.h"
 
-class FileListBox : public QListWidget {
+class FileListBox : public ListBox {
     Q_OBJECT
 
 public:

@@ -1,6 +1,7 @@
 // Form1's start and its event handlers: choosing the files, the output path, "Start" and "Exit".
 #include "form1.h"
 
+#include "command_button.h"
 #include "dir_list_box.h"
 #include "drive_list_box.h"
 #include "file_list_box.h"
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 
 #include <exception>
 #include <filesystem>

@@ -9,12 +9,12 @@
 
 #include <functional>
 
+class CommandButton;
 class DirListBox;
 class DriveListBox;
 class FileListBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 class Form1 : public QWidget {
     Q_OBJECT
@@ -55,8 +55,8 @@ private:
     void File2_Click();
     void Text1_Change();
 
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
+    CommandButton* Command1 = nullptr;
+    CommandButton* Command2 = nullptr;
     DriveListBox* Drive1 = nullptr;
     DirListBox* Dir1 = nullptr;
     FileListBox* File1 = nullptr;

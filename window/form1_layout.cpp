@@ -1,4 +1,5 @@
 // Form1's layout: the window and its 17 controls as they stand from start to end, in twips.
+#include "command_button.h"
 #include "dir_list_box.h"
 #include "drive_list_box.h"
 #include "file_list_box.h"
@@ -9,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QPushButton>
 
 #include <algorithm>
 #include <array>
@@ -37,7 +37,7 @@ constexpr Font windowDefault{"MS Sans Serif", 8.25, QFont::Normal, false};
 
 // The member in which Form1 keeps a control that it reads again. Its type is the class that the row's
 // kind makes, which keptAsItsKindsClass() checks, so that the widget can be stored unchecked.
-using Member = std::variant<std::monostate, QLabel* Form1::*, QPushButton* Form1::*, DriveListBox* Form1::*,
+using Member = std::variant<std::monostate, QLabel* Form1::*, CommandButton* Form1::*, DriveListBox* Form1::*,
                             DirListBox* Form1::*, FileListBox* Form1::*, QLineEdit* Form1::*>;
 
 struct Control {
@@ -94,7 +94,7 @@ constexpr bool keptAsItsKindsClass(const Control& control)
     case Kind::FileList:
         return keptAs<FileListBox>(control.member);
     case Kind::CommandButton:
-        return keptAs<QPushButton>(control.member);
+        return keptAs<CommandButton>(control.member);
     case Kind::TextBox:
         return keptAs<QLineEdit>(control.member);
     }
@@ -194,11 +194,8 @@ QWidget* makeControl(const Control& control, const DriveSource& drives, QWidget*
     case Kind::FileList:
         return new FileListBox(caption, window);
     case Kind::CommandButton: {
-        auto* button = new QPushButton(caption, window);
-        // Neither button answers Enter or Esc.
-        button->setAutoDefault(false);
-        button->setDefault(false);
-        return button;
+        // Pressed by Enter while it has the focus; neither button is a default or cancel button.
+        return new CommandButton(caption, window);
     }
     case Kind::TextBox: {
         auto* box = new QLineEdit(window);

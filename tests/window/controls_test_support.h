@@ -1,6 +1,8 @@
-// What the window's tests share: readable QString output, a list's texts, a click on an entry, a call's error text.
+// What the window's tests share: readable QString output, a list's texts, a click on an entry, a call's
+// error text, a control by its name, and paths as the lists report them.
 #pragma once
 
+#include <QDir>
 #include <QList>
 #include <QListWidget>
 #include <QString>
@@ -66,4 +68,22 @@ Control& childNamed(const QObject& parent, const QString& name)
     if (control == nullptr)
         throw std::runtime_error("the window has no control \"" + name.toStdString() + "\" of the kind asked for");
     return *control;
+}
+
+// A path as the lists report it, with the platform's own separators.
+inline QString native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// The root of the drive that holds the temporary folder, as the lists report it: "/", or "C:\".
+inline QString rootDrive()
+{
+    return QDir::toNativeSeparators(QDir::rootPath());
+}
+
+// A drive's text for a drive that can't be read.
+inline QString missingDrive()
+{
+    return rootDrive() + "nonexistent-drive";
 }

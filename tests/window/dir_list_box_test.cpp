@@ -1,8 +1,11 @@
 // Tests of the folder list: what it shows, how it opens folders, and when it raises Change.
 #include "dir_list_box.h"
+#include "file_list_box.h"
 #include "controls_test_support.h"
+#include "ordinary_user.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,10 +26,13 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
 
-    QString at(const QString& folder) const { return folder.isEmpty() ? drive.path() : drive.filePath(folder); }
+    QString at(const QString& folder = {}) const
+    {
+        return native(folder.isEmpty() ? drive.path() : drive.filePath(folder));
+    }
 
     QTemporaryDir drive;
-    DriveSource source = [this] { return QStringList{"/", drive.path(), "/nonexistent-drive"}; };
+    DriveSource source = [this] { return QStringList{rootDrive(), at(), missingDrive()}; };
 };
 
 QListWidgetItem* entry(const QListWidget& list, const QString& text)
@@ -61,10 +67,10 @@ TEST_F(DirListBoxTest, showsThePathFromTheDriveRootThenVisibleSubfoldersByName)
         QStringList entries;
     };
     const std::vector<Case> cases{
-        {"the drive's root", "", {drive.path(), "boards"}},
-        {"a folder with subfolders", "boards", {drive.path(), "boards", "Alpha", "beta", "Gamma"}},
-        {"two steps down", "boards/Alpha", {drive.path(), "boards", "Alpha", "Deep"}},
-        {"a folder without subfolders", "boards/Alpha/Deep", {drive.path(), "boards", "Alpha", "Deep"}},
+        {"the drive's root", "", {at(), "boards"}},
+        {"a folder with subfolders", "boards", {at(), "boards", "Alpha", "beta", "Gamma"}},
+        {"two steps down", "boards/Alpha", {at(), "boards", "Alpha", "Deep"}},
+        {"a folder without subfolders", "boards/Alpha/Deep", {at(), "boards", "Alpha", "Deep"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -76,9 +82,9 @@ TEST_F(DirListBoxTest, showsThePathFromTheDriveRootThenVisibleSubfoldersByName)
 
     DirListBox list(source);
     list.setPath(at("boards"));
-    list.setPath("/");
-    EXPECT_EQ(list.Path(), "/") << "a root keeps its separator";
-    EXPECT_EQ(list.item(0)->text(), "/");
+    list.setPath(rootDrive());
+    EXPECT_EQ(list.Path(), rootDrive()) << "a root keeps its separator";
+    EXPECT_EQ(list.item(0)->text(), rootDrive());
 }
 
 TEST_F(DirListBoxTest, codeSetFolderRaisesChangeBeforeSetPathReturnsAndNests)
@@ -98,7 +104,7 @@ TEST_F(DirListBoxTest, codeSetFolderRaisesChangeBeforeSetPathReturnsAndNests)
     list.setPath(at("boards/beta"));
     EXPECT_EQ(seen, (QStringList{"1 " + at("boards/beta"), "2 " + at("boards/Gamma")}));
     EXPECT_EQ(list.Path(), at("boards/Gamma"));
-    EXPECT_EQ(texts(list), (QStringList{drive.path(), "boards", "Gamma"}));
+    EXPECT_EQ(texts(list), (QStringList{at(), "boards", "Gamma"}));
 
     list.setPath(at("boards/Gamma"));
     EXPECT_EQ(seen.size(), 2) << "no Change when the folder stays the same";
@@ -122,7 +128,7 @@ TEST_F(DirListBoxTest, operatorOpensAnEntryWithDoubleClickOrEnter)
     };
     const std::vector<Case> cases{
         {"double-click on a subfolder", doubleClickOn("beta"), "boards/beta"},
-        {"double-click on the drive's root", doubleClickOn(drive.path()), ""},
+        {"double-click on the drive's root", doubleClickOn(at()), ""},
         {"Enter on a subfolder", keys({Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}), "boards/beta"},
         {"Enter on the keypad on an ancestor", keys({Qt::Key_Up, Qt::Key_Enter}), ""},
     };
@@ -155,8 +161,8 @@ TEST_F(DirListBoxTest, folderThatCantBeReadThrowsNamingItAndChangesNothing)
             QString(R"(Cannot open the folder "%1": No such file or directory)").arg(at("missing"))},
         {"a file", at("boards/x.pcb"),
             QString(R"(Cannot open the folder "%1": Not a directory)").arg(at("boards/x.pcb"))},
-        {"a drive that can't be read", "/nonexistent-drive",
-            R"(Cannot open the folder "/nonexistent-drive": No such file or directory)"},
+        {"a drive that can't be read", missingDrive(),
+            QString(R"(Cannot open the folder "%1": No such file or directory)").arg(missingDrive())},
         {"no text", "", R"(Cannot open the folder "": No such file or directory)"},
     };
     for (const Case& c : cases) {
@@ -174,23 +180,106 @@ TEST_F(DirListBoxTest, folderThatCantBeReadThrowsNamingItAndChangesNothing)
     }
 }
 
-TEST_F(DirListBoxTest, operatorOpeningAFolderThatCantBeReadStaysWhereItWas)
+namespace {
+
+// The operator's two ways of opening the subfolder "beta" of "boards".
+const std::vector<std::pair<const char*, std::function<void(DirListBox&)>>> openingBeta{
+    {"double-click", [](DirListBox& list) { doubleClick(list, "beta"); }},
+    {"Enter", [](DirListBox& list) {
+        list.setFocus();
+        QTest::keyClick(&list, Qt::Key_Down);
+        QTest::keyClick(&list, Qt::Key_Down);
+        ASSERT_EQ(list.currentItem()->text(), "beta");
+        QTest::keyClick(&list, Qt::Key_Return);
+    }},
+};
+
+// Opens "beta" in a list standing in "boards", once `spoil` has made it unreadable: the list stays
+// where it was, and its highlight goes back to the open folder.
+void expectOpeningBetaFailsQuietly(const DriveSource& source, const QString& boards, const std::function<void()>& spoil)
 {
+    for (const auto& [gesture, open] : openingBeta) {
+        SCOPED_TRACE(gesture);
+        ASSERT_TRUE(QDir(boards).mkpath("beta"));
+        DirListBox list(source);
+        list.resize(300, 300);
+        list.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+        list.setPath(boards);
+        const QStringList before = texts(list);
+        int changes = 0;
+        QObject::connect(&list, &DirListBox::Change, [&] { ++changes; });
+        spoil();
+
+        ASSERT_NO_FATAL_FAILURE(open(list));
+
+        EXPECT_EQ(list.Path(), boards);
+        EXPECT_EQ(texts(list), before);
+        ASSERT_NE(list.currentItem(), nullptr);
+        EXPECT_EQ(list.currentItem()->text(), "boards") << "the highlight stays on the open folder";
+        EXPECT_EQ(list.selectedItems().size(), 1);
+        EXPECT_EQ(changes, 0);
+    }
+}
+
+}
+
+TEST_F(DirListBoxTest, operatorOpeningAFolderThatIsGoneStaysWhereItWas)
+{
+    expectOpeningBetaFailsQuietly(source, at("boards"), [this] {
+        ASSERT_TRUE(QDir(at("boards/beta")).removeRecursively());
+    });
+}
+
+TEST_F(DirListBoxTest, operatorOpeningAFolderThatMayNotBeReadStaysWhereItWas)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "a folder's read permission is a POSIX mode; Windows folders have no such bit";
+#endif
+    if (test_support::RerunAsOrdinaryUser())
+        return;
+    const auto unlock = qScopeGuard([this] { QFile::setPermissions(at("boards/beta"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
+    expectOpeningBetaFailsQuietly(source, at("boards"), [this] {
+        ASSERT_TRUE(QFile::setPermissions(at("boards/beta"), {}));
+    });
+}
+
+// Started in a folder that may be entered but not listed, the folder list still shows the path from
+// the drive's root down, so that the operator can open the folders above.
+TEST_F(DirListBoxTest, startedInAFolderThatCantBeListedShowsTheWayUp)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "a folder that may be entered but not listed is a POSIX mode; Windows folders have none";
+#endif
+    if (test_support::RerunAsOrdinaryUser())
+        return;
+    const QString locked = at("boards/locked");
+    ASSERT_TRUE(QDir(at("boards")).mkdir("locked"));
+    ASSERT_TRUE(QFile::setPermissions(locked, QFile::WriteOwner | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther));
+    const QString before = QDir::currentPath();
+    const auto restore = qScopeGuard([&] {
+        QDir::setCurrent(before);
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    });
+    ASSERT_TRUE(QDir::setCurrent(locked));
+
     DirListBox list(source);
+    FileListBox files("*.pcb");
     list.resize(300, 300);
     list.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
-    list.setPath(at("boards"));
-    const QStringList before = texts(list);
+    EXPECT_EQ(list.Path(), locked);
+    EXPECT_EQ(texts(list), (QStringList{at(), "boards", "locked"}));
+    EXPECT_EQ(list.currentItem()->text(), "locked");
+    EXPECT_EQ(files.Path(), locked);
+    EXPECT_EQ(texts(files), QStringList{});
+
     int changes = 0;
     QObject::connect(&list, &DirListBox::Change, [&] { ++changes; });
-    ASSERT_TRUE(QDir(at("boards/beta")).removeRecursively());
-
-    doubleClick(list, "beta");
-
+    doubleClick(list, "boards");
     EXPECT_EQ(list.Path(), at("boards"));
-    EXPECT_EQ(texts(list), before);
-    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(texts(list), (QStringList{at(), "boards", "Alpha", "beta", "Gamma", "locked"}));
+    EXPECT_EQ(changes, 1);
 }
 
 TEST_F(DirListBoxTest, driveTextOpensThatDrivesCurrentFolder)
@@ -201,9 +290,9 @@ TEST_F(DirListBoxTest, driveTextOpensThatDrivesCurrentFolder)
         QString opened;
     };
     const std::vector<Case> cases{
-        {"the drive it stands on keeps its folder", drive.path(), at("boards/Alpha")},
-        {"written with a trailing separator", drive.path() + "/", at("boards/Alpha")},
-        {"another drive opens at its root", "/", "/"},
+        {"the drive it stands on keeps its folder", at(), at("boards/Alpha")},
+        {"written with a trailing separator", at() + QDir::separator(), at("boards/Alpha")},
+        {"another drive opens at its root", rootDrive(), rootDrive()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -219,7 +308,7 @@ TEST_F(DirListBoxTest, driveTextOpensThatDrivesCurrentFolder)
     }
 
     DirListBox list(source);
-    list.setPath("/");
-    list.setPath(drive.path());
-    EXPECT_EQ(list.Path(), drive.path()) << "coming from another drive";
+    list.setPath(rootDrive());
+    list.setPath(at());
+    EXPECT_EQ(list.Path(), at()) << "coming from another drive";
 }

@@ -1,13 +1,25 @@
 // Tests of the drive list: its drives, the chosen one, and Change only when that really changes.
 #include "dir_list_box.h"
 #include "drive_list_box.h"
+#include "file_list_box.h"
 #include "controls_test_support.h"
+#include "ordinary_user.h"
 
+#include <QFile>
+#include <QAbstractItemView>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#ifdef __linux__
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
 
 
 namespace {
@@ -18,12 +30,18 @@ protected:
     {
         ASSERT_TRUE(usb.isValid());
         ASSERT_TRUE(QDir(usb.path()).mkpath("boards"));
+        // The lists start on the drive of the current folder: one that the root drive holds.
+        ASSERT_TRUE(QDir::setCurrent(QDir::tempPath()));
     }
+
+    void TearDown() override { QDir::setCurrent(startedIn); }
 
     // The temporary folder stands in for a second volume; the third drive can't be read.
     QTemporaryDir usb;
-    const QStringList drives{"/", usb.path(), "/nonexistent-drive"};
+    const QString usbRoot = native(usb.path());
+    const QStringList drives{rootDrive(), usbRoot, missingDrive()};
     DriveSource source = [this] { return drives; };
+    const QString startedIn = QDir::currentPath();
 };
 
 }
@@ -35,12 +53,10 @@ TEST_F(DriveListBoxTest, offersTheSourcesDrivesAndStartsOnTheCurrentFoldersDrive
     for (int entry = 0; entry < onRoot.count(); ++entry)
         offered << onRoot.itemText(entry);
     EXPECT_EQ(offered, drives);
-    EXPECT_EQ(onRoot.Drive(), "/");
+    EXPECT_EQ(onRoot.Drive(), rootDrive());
 
-    const QString before = QDir::currentPath();
-    const auto restore = qScopeGuard([&] { QDir::setCurrent(before); });
     ASSERT_TRUE(QDir::setCurrent(usb.filePath("boards")));
-    EXPECT_EQ(DriveListBox(source).Drive(), usb.path());
+    EXPECT_EQ(DriveListBox(source).Drive(), usbRoot);
 }
 
 TEST_F(DriveListBoxTest, setDriveChoosesTheFoldersDriveAndRaisesChangeOnlyWhenItChanges)
@@ -52,16 +68,16 @@ TEST_F(DriveListBoxTest, setDriveChoosesTheFoldersDriveAndRaisesChangeOnlyWhenIt
         int changes;
     };
     const std::vector<Case> cases{
-        {"the drive already chosen", "/", "/", 0},
-        {"a folder on the drive already chosen", "/usr", "/", 0},
-        {"another drive", usb.path(), usb.path(), 1},
-        {"a folder on another drive", usb.filePath("boards"), usb.path(), 1},
-        {"a drive that can't be read", "/nonexistent-drive", "/nonexistent-drive", 1},
+        {"the drive already chosen", rootDrive(), rootDrive(), 0},
+        {"a folder on the drive already chosen", rootDrive() + "usr", rootDrive(), 0},
+        {"another drive", usbRoot, usbRoot, 1},
+        {"a folder on another drive", native(usb.filePath("boards")), usbRoot, 1},
+        {"a drive that can't be read", missingDrive(), missingDrive(), 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DriveListBox box(source);
-        ASSERT_EQ(box.Drive(), "/");
+        ASSERT_EQ(box.Drive(), rootDrive());
         QStringList seen;
         QObject::connect(&box, &DriveListBox::Change, [&] { seen << box.Drive(); });
 
@@ -75,12 +91,13 @@ TEST_F(DriveListBoxTest, setDriveChoosesTheFoldersDriveAndRaisesChangeOnlyWhenIt
 
 TEST_F(DriveListBoxTest, setDriveThrowsWhenNoDriveHoldsTheFolder)
 {
-    DriveListBox box([this] { return QStringList{usb.path()}; });
+    DriveListBox box([this] { return QStringList{usbRoot}; });
     int changes = 0;
     QObject::connect(&box, &DriveListBox::Change, [&] { ++changes; });
 
-    EXPECT_EQ(errorOf([&] { box.setDrive("/usr"); }), R"(Cannot choose the drive of "/usr": no drive holds it)");
-    EXPECT_EQ(box.Drive(), usb.path());
+    const QString folder = rootDrive() + "usr";
+    EXPECT_EQ(errorOf([&] { box.setDrive(folder); }), QString(R"(Cannot choose the drive of "%1": no drive holds it)").arg(folder));
+    EXPECT_EQ(box.Drive(), usbRoot);
     EXPECT_EQ(changes, 0);
 }
 
@@ -94,7 +111,7 @@ TEST_F(DriveListBoxTest, operatorsChoiceRaisesChange)
     QTest::keyClick(&box, Qt::Key_Up);
     QTest::keyClick(&box, Qt::Key_Up);
 
-    EXPECT_EQ(seen, (QStringList{usb.path(), "/"})) << "the last key moves nothing";
+    EXPECT_EQ(seen, (QStringList{usbRoot, rootDrive()})) << "the last key moves nothing";
 }
 
 // A drive handler that sets the drive back when its folder list can't move there runs once more,
@@ -120,7 +137,177 @@ TEST_F(DriveListBoxTest, fallbackOfADriveHandlerComesToAnEnd)
     QTest::keyClick(&drive, Qt::Key_End);
 
     EXPECT_EQ(runs, 2);
-    EXPECT_EQ(drive.Drive(), "/");
+    EXPECT_EQ(drive.Drive(), rootDrive());
     EXPECT_EQ(dir.Path(), folder);
     EXPECT_EQ(dirChanges, 0);
+}
+
+// Drives on folders that share a long leading part, as mounts often do, must not look alike when the
+// list is closed; the open list shows each one whole.
+TEST_F(DriveListBoxTest, closedListTellsDrivesWithTheSameLeadingPartApart)
+{
+    const QString common = rootDrive() + native("media/operator/a-long-folder-name/x/");
+    const QStringList mounts{rootDrive(), common + "mnt1", common + "mnt2"};
+    DriveListBox box([&] { return mounts; });
+    box.resize(81, 21);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    ASSERT_GT(box.fontMetrics().horizontalAdvance(common), box.width()) << "the texts are longer than the box";
+
+    QList<QImage> drawn;
+    for (int entry = 1; entry <= 2; ++entry) {
+        box.setCurrentIndex(entry);
+        drawn << box.grab().toImage();
+    }
+    EXPECT_NE(drawn[0], drawn[1]);
+    EXPECT_EQ(box.itemText(1), mounts[1]) << "the list itself keeps the whole text";
+}
+
+namespace {
+
+// A drive list, its folder list and its file list, joined as the window's handlers join them.
+struct Group {
+    explicit Group(DriveSource drives)
+        : drive(drives)
+        , dir(drives)
+        , file("*.pcb")
+    {
+        QObject::connect(&drive, &DriveListBox::Change, [this] {
+            try {
+                dir.setPath(drive.Drive());
+            } catch (...) {
+                drive.setDrive(dir.Path());
+            }
+        });
+        QObject::connect(&dir, &DirListBox::Change, [this] { file.setPath(dir.Path()); });
+        dir.resize(300, 600);
+        dir.show();
+    }
+
+    // The operator's choice of a drive: a click on it in the open list.
+    void choose(const QString& text)
+    {
+        const int target = drive.findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        ASSERT_GE(target, 0) << text.toStdString();
+        drive.showPopup();
+        QAbstractItemView* list = drive.view();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window()));
+        const QPoint at = list->visualRect(list->model()->index(target, 0)).center();
+        QTest::mouseMove(list->viewport(), at);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        ASSERT_FALSE(list->window()->isVisible()) << "the click closes the list";
+    }
+
+    void open(const QString& text)
+    {
+        const QList<QListWidgetItem*> found = dir.findItems(text, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << text.toStdString();
+        const QPoint at = dir.visualItemRect(found.first()).center();
+        QTest::mouseClick(dir.viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(dir.viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(dir.viewport(), Qt::LeftButton, {}, at);
+    }
+
+    DriveListBox drive;
+    DirListBox dir;
+    FileListBox file;
+};
+
+// Two volumes mounted on folders of a temporary folder: real drives of the machine while they last.
+class MountedDrivesTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+#ifdef __linux__
+        ASSERT_TRUE(top.isValid());
+        if (!test_support::PassesPermissionChecks())
+            GTEST_SKIP() << "mounting a volume needs root, and the tests run as an ordinary user";
+        for (const char* name : {"mnt1", "mnt2"}) {
+            ASSERT_TRUE(QDir(top.path()).mkpath(QString("x/") + name));
+            const QByteArray at = QFile::encodeName(x(name));
+            if (mount("tmpfs", at.constData(), "tmpfs", 0, "size=1m") != 0)
+                GTEST_SKIP() << "can't mount a tmpfs here: " << std::strerror(errno);
+            mounted << at;
+        }
+        ASSERT_TRUE(QDir(x("mnt1")).mkpath("boards"));
+        QFile board(x("mnt1/boards/b.pcb"));
+        ASSERT_TRUE(board.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(machineDrives().contains(x("mnt1"))) << "the mount is a drive of the machine";
+#else
+        GTEST_SKIP() << "volumes are mounted on folders on Linux; Windows gives them drive letters";
+#endif
+    }
+
+    void TearDown() override
+    {
+#ifdef __linux__
+        for (const QByteArray& at : mounted)
+            umount2(at.constData(), MNT_DETACH);
+#endif
+    }
+
+    QString x(const QString& below = {}) const
+    {
+        return folderPath(below.isEmpty() ? top.filePath("x") : top.filePath("x/" + below));
+    }
+
+    QTemporaryDir top{QDir::tempPath() + "/corvane-mounts-XXXXXX"};
+    QList<QByteArray> mounted;
+    QString startedIn = QDir::currentPath();
+    const QScopeGuard<std::function<void()>> restore{[this] { QDir::setCurrent(startedIn); }};
+};
+
+}
+
+// Folders opened down into a mounted volume stay on the drive that the drive list shows, so every
+// folder above stays one click away; choosing a drive always takes the folder list there.
+TEST_F(MountedDrivesTest, aFolderListOpenedIntoAMountStaysOnItsDrive)
+{
+    ASSERT_TRUE(QDir::setCurrent(x()));
+    Group group(machineDrives);
+    const QString startDrive = group.drive.Drive();
+    ASSERT_EQ(group.dir.Path(), x());
+    ASSERT_EQ(group.dir.item(0)->text(), startDrive);
+
+    group.open("mnt1");
+    EXPECT_EQ(group.dir.Path(), x("mnt1"));
+    EXPECT_EQ(group.dir.item(0)->text(), startDrive) << "the list is not re-rooted at the mount";
+    EXPECT_EQ(group.drive.Drive(), startDrive);
+    EXPECT_EQ(texts(group.dir).mid(texts(group.dir).size() - 3), (QStringList{"x", "mnt1", "boards"}));
+    group.open("boards");
+    EXPECT_EQ(group.file.Path(), x("mnt1/boards"));
+    EXPECT_EQ(texts(group.file), QStringList{"b.pcb"});
+
+    group.open("x");
+    EXPECT_EQ(group.dir.Path(), x()) << "the folders above the mount are one step away";
+    EXPECT_EQ(group.file.Path(), x());
+
+    group.choose(x("mnt1"));
+    EXPECT_EQ(group.dir.Path(), x("mnt1"));
+    EXPECT_EQ(group.dir.item(0)->text(), x("mnt1"));
+    EXPECT_EQ(group.file.Path(), x("mnt1"));
+
+    group.choose(QDir::toNativeSeparators(QDir::rootPath()));
+    EXPECT_EQ(group.dir.Path(), QDir::toNativeSeparators(QDir::rootPath())) << "the chosen drive is reached";
+    EXPECT_EQ(group.file.Path(), group.dir.Path());
+}
+
+// When the drive chosen can't be read, the drive list goes back to the drive its folder list stands
+// on, not to the innermost mount that holds the open folder.
+TEST_F(MountedDrivesTest, aDriveThatCantBeReadLeadsBackToTheFolderListsDrive)
+{
+    ASSERT_TRUE(QDir::setCurrent(x()));
+    Group group([] { return machineDrives() << "/nonexistent-drive"; });
+    const QString startDrive = group.drive.Drive();
+    group.open("mnt1");
+    group.open("boards");
+    int fileMoves = 0;
+    QObject::connect(&group.dir, &DirListBox::Change, [&] { ++fileMoves; });
+
+    group.choose("/nonexistent-drive");
+
+    EXPECT_EQ(group.drive.Drive(), startDrive);
+    EXPECT_EQ(group.dir.Path(), x("mnt1/boards"));
+    EXPECT_EQ(group.dir.item(0)->text(), startDrive);
+    EXPECT_EQ(fileMoves, 0);
 }

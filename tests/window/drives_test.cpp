@@ -3,8 +3,12 @@
 #include "controls_test_support.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <gtest/gtest.h>
+
+#include <clocale>
+#include <string>
 
 TEST(DriveOf, takesTheLongestRootThatEndsWhereAFolderNameEnds)
 {
@@ -43,4 +47,18 @@ TEST(MachineDrives, offersTheRootAndOnlyFoldersEachItsOwnDrive)
         EXPECT_EQ(driveOf(drive, drives), drive);
         EXPECT_FALSE(drive.startsWith("/proc") || drive.startsWith("/sys"));
     }
+}
+
+// The program's sentences are English, so the reasons in them must be too, whatever the locale says.
+TEST(ReadFolder, givesTheReasonInEnglishUnderAnyLocale)
+{
+    const std::string before = std::setlocale(LC_ALL, nullptr);
+    const auto restore = qScopeGuard([&] { std::setlocale(LC_ALL, before.c_str()); });
+    // The POSIX name, then the Windows one.
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr && std::setlocale(LC_ALL, "German_Germany.1252") == nullptr)
+        GTEST_SKIP() << "no German locale on this machine to check against (locale-gen de_DE.UTF-8 makes one)";
+
+    const QString missing = folderPath(QDir::tempPath() + "/corvane-no-such-folder");
+    EXPECT_EQ(errorOf([&] { readFolder(missing, QDir::Dirs); }),
+        QString(R"(Cannot open the folder "%1": No such file or directory)").arg(missing));
 }
