@@ -43,23 +43,28 @@ std::string BoardLine(std::size_t n)
     const unsigned y = static_cast<unsigned>(n * 53 % 7000);
     switch (n % 5) {
     case 0:
-        std::snprintf(line, sizeof line, "      (line (pt %u.0 %u.0) (pt %u.0 %u.0) (width 10.0) (netNameRef \"NET%zu\"))\r\n",
-                      x, y, x + 150, y, n % 800);
+        std::snprintf(line, sizeof line,
+                      "      (line (pt %u.0 %u.0) (pt %u.0 %u.0) (width 10.0) (netNameRef \"NET%zu\"))\r\n", x, y,
+                      x + 150, y, n % 800);
         break;
     case 1:
-        std::snprintf(line, sizeof line, "      (pad (padNum %zu) (padStyleRef \"P:EX60Y60D35\") (pt %u.0 %u.0) (rotation 0.0))\r\n",
+        std::snprintf(line, sizeof line,
+                      "      (pad (padNum %zu) (padStyleRef \"P:EX60Y60D35\") (pt %u.0 %u.0) (rotation 0.0))\r\n",
                       n % 64 + 1, x, y);
         break;
     case 2:
-        std::snprintf(line, sizeof line, "      (via (viaStyleRef \"V:40D20\") (pt %u.0 %u.0) (netNameRef \"GND\"))\r\n", x, y);
+        std::snprintf(line, sizeof line,
+                      "      (via (viaStyleRef \"V:40D20\") (pt %u.0 %u.0) (netNameRef \"GND\"))\r\n", x, y);
         break;
     case 3:
-        std::snprintf(line, sizeof line, "      (text (pt %u.0 %u.0) \"R%zu\" (textStyleRef \"(Default)\") (rotation 90.0))\r\n",
-                      x, y, n % 500);
+        std::snprintf(line, sizeof line,
+                      "      (text (pt %u.0 %u.0) \"R%zu\" (textStyleRef \"(Default)\") (rotation 90.0))\r\n", x, y,
+                      n % 500);
         break;
     default:
-        std::snprintf(line, sizeof line, "    (arc (pt %u.0 %u.0) (radius 25.0) (startAngle 0.0) (sweepAngle 360.0) (width 8.0))\r\n",
-                      x, y);
+        std::snprintf(line, sizeof line,
+                      "    (arc (pt %u.0 %u.0) (radius 25.0) (startAngle 0.0) (sweepAngle 360.0) (width 8.0))\r\n", x,
+                      y);
         break;
     }
     return line;

@@ -98,8 +98,8 @@ public:
     {
         ConsoleReporter::Finalize();
         if (merge_ > 0 && copy_ > 0) {
-            std::printf("\nmerge:      %8.1f MB/s (10^6 bytes)\nplain copy: %8.1f MB/s\nratio:      %8.2f\n", merge_ / 1e6,
-                        copy_ / 1e6, merge_ / copy_);
+            std::printf("\nmerge:      %8.1f MB/s (10^6 bytes)\nplain copy: %8.1f MB/s\nratio:      %8.2f\n",
+                        merge_ / 1e6, copy_ / 1e6, merge_ / copy_);
         }
     }
 

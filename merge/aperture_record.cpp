@@ -58,11 +58,12 @@ ApertureRecord MakeRecord(std::string_view line, std::string_view shapeText)
     if (p1 == 0)
         throw ApertureLineError(Shown(line) + " holds no \".\", so it gives no width");
     if (p1 <= kCutLength)
-        throw ApertureLineError("the first \".\" of " + Shown(line) + " stands at position " +
-                                std::to_string(p1) + ", with no room for the three characters of the width before it");
+        throw ApertureLineError("the first \".\" of " + Shown(line) + " stands at position " + std::to_string(p1) +
+                                ", with no room for the three characters of the width before it");
     if (p2 != 0 && p3 == 0)
-        throw ApertureLineError(Shown(line) +
-                                " holds exactly two \".\", so it gives no height: an aperture line needs one, or three or more");
+        throw ApertureLineError(
+            Shown(line) +
+            " holds exactly two \".\", so it gives no height: an aperture line needs one, or three or more");
 
     ApertureRecord record;
     record.dCode = Take(line, 2, kCutLength);

@@ -38,8 +38,8 @@ class LineReader {
 public:
     // Opens `path` for reading. `role` names the file in error messages, e.g. "board file". Throws
     // MergeError when the file can't be opened, or is not a regular file.
-    LineReader(const std::filesystem::path& path, std::string_view role,
-               std::size_t bufferSize = kReadBufferSize, std::size_t longestLine = kLongestLine);
+    LineReader(const std::filesystem::path& path, std::string_view role, std::size_t bufferSize = kReadBufferSize,
+               std::size_t longestLine = kLongestLine);
 
     // True when no line is left. Reads ahead as far as it must to tell.
     bool AtEnd();

@@ -141,7 +141,8 @@ std::string Reason(int errorNumber)
         // Not every C library sets errno for every stream failure.
         return "the operating system gave no reason";
     case EPERM:
-        return "the operating system does not allow it (the file or its folder may be protected, or belong to another user)";
+        return "the operating system does not allow it (the file or its folder may be protected, or belong to another "
+               "user)";
     case ENOENT:
         return "No such file or directory";
     case EIO:

@@ -86,8 +86,8 @@ SafeOutput::SafeOutput(const fs::path& outputPath, const fs::path& pcbPath, cons
                    "), and there is no temporary folder to prepare it in");
         const int elsewhereError = CreateTemporary(elsewhere, false);
         if (elsewhereError != 0)
-            Refuse("no new file may be made in its folder (" + Reason(createError) +
-                   "), nor in the temporary folder " + Quoted(elsewhere) + " (" + Reason(elsewhereError) + ")");
+            Refuse("no new file may be made in its folder (" + Reason(createError) + "), nor in the temporary folder " +
+                   Quoted(elsewhere) + " (" + Reason(elsewhereError) + ")");
         // A full disk there is not the output's disk.
         writing_ = description_ + " (prepared first in " + Quoted(temporaryPath_) + ")";
     }
@@ -196,9 +196,7 @@ void SafeOutput::CommitInPlace()
     if (error != 0)
         Refuse(Reason(error));
 
-    const auto damaged = [this](int reason) {
-        Refuse(Reason(reason) + "; the file is now incomplete");
-    };
+    const auto damaged = [this](int reason) { Refuse(Reason(reason) + "; the file is now incomplete"); };
     constexpr std::size_t kPiece = std::size_t{1} << 20;
     const auto piece = std::make_unique_for_overwrite<char[]>(kPiece);
     errno = 0;

@@ -63,8 +63,7 @@ double NumericValue(std::string_view text)
     // The extent is known to be plain fixed notation, so from_chars reads exactly it.
     const std::string_view number = text.substr(numberStart, end - numberStart);
     double value = 0.0;
-    const auto result = std::from_chars(number.data(), number.data() + number.size(), value,
-                                        std::chars_format::fixed);
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::fixed);
     if (result.ec == std::errc::result_out_of_range) {
         // Too large or too small for a double; either way it is not zero.
         const bool large = number.find_first_of("123456789") < number.find('.');

@@ -3,8 +3,7 @@
 
 #include <QKeyEvent>
 
-CommandButton::CommandButton(const QString& caption, QWidget* parent)
-    : QPushButton(caption, parent)
+CommandButton::CommandButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent)
 {
     // Qt's auto-default would also take Enter, but makes the focused button the default one and
     // draws it so; this button is never a default, and Enter elsewhere presses nothing.

@@ -33,11 +33,9 @@ private:
     static int indent(const QModelIndex& index) { return 8 * index.data(depthRole).toInt(); }
 };
 
-}
+}  // namespace
 
-DirListBox::DirListBox(DriveSource drives, QWidget* parent)
-    : ListBox(parent)
-    , drives_(drives())
+DirListBox::DirListBox(DriveSource drives, QWidget* parent) : ListBox(parent), drives_(drives())
 {
     setItemDelegate(new IndentedEntries(this));
     connect(this, &QListWidget::itemDoubleClicked, this, &DirListBox::openEntry);
@@ -66,8 +64,8 @@ void DirListBox::setPath(const QString& folderOrDrive)
     // platform, and the list remembers only its own, the open folder. That folder is on the drive the
     // list stands on, and also on the innermost drive that holds it, when the operator has opened
     // folders down into a mounted volume.
-    if (!drive.isEmpty() && sameFolder(asked, folderPath(drive))
-        && (sameFolder(drive, drive_) || sameFolder(drive, driveOf(path_, drives_))))
+    if (!drive.isEmpty() && sameFolder(asked, folderPath(drive)) &&
+        (sameFolder(drive, drive_) || sameFolder(drive, driveOf(path_, drives_))))
         folder = path_;
     if (open(folder, drive))
         emit Change();

@@ -5,8 +5,7 @@
 
 #include <stdexcept>
 
-DriveListBox::DriveListBox(DriveSource drives, QWidget* parent)
-    : QComboBox(parent)
+DriveListBox::DriveListBox(DriveSource drives, QWidget* parent) : QComboBox(parent)
 {
     QStringList texts = drives();
     texts.removeDuplicates();

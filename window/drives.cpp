@@ -50,8 +50,8 @@ QFileInfoList readFolder(const QString& folder, QDir::Filters filters, const QSt
         throw std::runtime_error(
             QStringLiteral("Cannot open the folder \"%1\": %2").arg(folder, englishReason(error)).toStdString());
     }
-    QFileInfoList entries = QDir(folder).entryInfoList(
-        nameFilters, filters | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    QFileInfoList entries =
+        QDir(folder).entryInfoList(nameFilters, filters | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     entries.removeIf([](const QFileInfo& entry) { return entry.isFile() && isSystemEntry(entry); });
     return entries;
 }

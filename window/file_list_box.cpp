@@ -8,9 +8,7 @@
 
 #include <stdexcept>
 
-FileListBox::FileListBox(const QString& pattern, QWidget* parent)
-    : ListBox(parent)
-    , pattern_(pattern)
+FileListBox::FileListBox(const QString& pattern, QWidget* parent) : ListBox(parent), pattern_(pattern)
 {
     try {
         setPath(QDir::currentPath());

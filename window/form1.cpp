@@ -29,8 +29,7 @@ std::filesystem::path toPath(const QString& path)
 }  // namespace
 
 Form1::Form1(DriveSource drives, QWidget* parent)
-    : QWidget(parent)
-    , reportError_([this](const QString& message) { showError(message); })
+    : QWidget(parent), reportError_([this](const QString& message) { showError(message); })
 {
     registerFontStandIns();
     createControls(drives);

@@ -37,8 +37,8 @@ constexpr Font windowDefault{"MS Sans Serif", 8.25, QFont::Normal, false};
 
 // The member in which Form1 keeps a control that it reads again. Its type is the class that the row's
 // kind makes, which keptAsItsKindsClass() checks, so that the widget can be stored unchecked.
-using Member = std::variant<std::monostate, QLabel* Form1::*, CommandButton* Form1::*, DriveListBox* Form1::*,
-                            DirListBox* Form1::*, FileListBox* Form1::*, QLineEdit* Form1::*>;
+using Member = std::variant<std::monostate, QLabel * Form1::*, CommandButton * Form1::*, DriveListBox * Form1::*,
+                            DirListBox * Form1::*, FileListBox * Form1::*, QLineEdit * Form1::*>;
 
 struct Control {
     const char* name;
@@ -78,7 +78,7 @@ consteval bool onWholePixels(const std::array<Control, count>& controls)
 template <typename Widget>
 constexpr bool keptAs(const Member& member)
 {
-    return std::holds_alternative<std::monostate>(member) || std::holds_alternative<Widget* Form1::*>(member);
+    return std::holds_alternative<std::monostate>(member) || std::holds_alternative<Widget * Form1::*>(member);
 }
 
 constexpr bool keptAsItsKindsClass(const Control& control)
@@ -106,6 +106,8 @@ constexpr bool keptAsItsKindsClass(const Control& control)
 // In creation order, which is also the stacking order: Drive1, Drive2 and Text1 are drawn over the
 // labels that reach into them.
 struct Form1::Layout {
+    // A table, aligned by hand.
+    // clang-format off
     static constexpr std::array<Control, 17> controls{{
         // name      kind                 member            caption or pattern   left   top  width height tab  font                                               text colour
         {"Label4",   Kind::Label,         notKept,          "p-cad 2001",        480,  360, 1935,  375,  11, Font{"MS Sans Serif", 13.5, QFont::Bold, true},    TextColour::Red},
@@ -126,6 +128,7 @@ struct Form1::Layout {
         {"Label6",   Kind::Label,         notKept,          "Output File",       480, 4080, 1575,  375,  13, Font{"MS Sans Serif", 12, QFont::Bold, false},     TextColour::ButtonText},
         {"Text1",    Kind::TextBox,       &Form1::Text1,    "",                  480, 4440, 5415,  375,  14, windowFont,                                       ownColour},
     }};
+    // clang-format on
     static_assert(onWholePixels(controls), "every place and size falls on whole pixels");
     static_assert(std::ranges::all_of(controls, keptAsItsKindsClass),
                   "each member holds the class that its control is made as");

@@ -3,8 +3,7 @@
 
 #include <QMouseEvent>
 
-ListBox::ListBox(QWidget* parent)
-    : QListWidget(parent)
+ListBox::ListBox(QWidget* parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     // As the platform's lists: a long name is cut short rather than the list scrolled sideways.

@@ -49,8 +49,8 @@ TEST(ApertureRecord, WritesTheEightLinesOfTheRecord)
 {
     const std::string line = "D12 ROUND 010.0 020.0 030.0";
     const std::array<std::string, 8> expected = {
-        "(apertureDef", "(dCode 12 )", "(apertureShape Ellipse)", "(width 010)",
-        "(height 030)", "(holeDiam 0)", "(desc \"\")",  ")",
+        "(apertureDef", "(dCode 12 )", "(apertureShape Ellipse)", "(width 010)", "(height 030)", "(holeDiam 0)",
+        "(desc \"\")",  ")",
     };
     EXPECT_EQ(RecordLines(MakeRecord(line, *ShapeTest(line))), expected);
 }
@@ -101,11 +101,14 @@ TEST(ApertureRecord, RefusesALineThatGivesNoWidthOrHeight)
         {"no dot", "D30 RECTANGLE 40X60", "\"D30 RECTANGLE 40X60\" holds no \".\", so it gives no width"},
         {"keyword alone", "ROUND", "\"ROUND\" holds no \".\", so it gives no width"},
         {"exactly two dots", "D20 OBLONG 040.0 060.0",
-         "\"D20 OBLONG 040.0 060.0\" holds exactly two \".\", so it gives no height: an aperture line needs one, or three or more"},
+         "\"D20 OBLONG 040.0 060.0\" holds exactly two \".\", so it gives no height: an aperture line needs one, or "
+         "three or more"},
         {"first dot at position 2", "D.1 ROUND 010.0 010.0 010.0",
-         "the first \".\" of \"D.1 ROUND 010.0 010.0 010.0\" stands at position 2, with no room for the three characters of the width before it"},
+         "the first \".\" of \"D.1 ROUND 010.0 010.0 010.0\" stands at position 2, with no room for the three "
+         "characters of the width before it"},
         {"first dot at position 3", "D1.ROUND",
-         "the first \".\" of \"D1.ROUND\" stands at position 3, with no room for the three characters of the width before it"},
+         "the first \".\" of \"D1.ROUND\" stands at position 3, with no room for the three characters of the width "
+         "before it"},
         {"control bytes shown as ?", std::string("D\0\tROUND", 8) + "\r",
          "\"D??ROUND?\" holds no \".\", so it gives no width"},
         {"long line cut short", "ROUND" + std::string(200, 'x'),

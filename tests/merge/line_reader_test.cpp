@@ -11,8 +11,8 @@
 
 namespace {
 
-using Module1::LineReader;
 using merge_test::TestFolder;
+using Module1::LineReader;
 using namespace std::string_literals;
 
 std::vector<std::string> ReadAll(const std::filesystem::path& path, std::size_t bufferSize)
@@ -179,7 +179,8 @@ TEST(LineReader, NamesTheFileThatCannotBeOpened)
         LineReader reader(missing, "aperture list");
         FAIL() << "no error";
     } catch (const Module1::MergeError& error) {
-        EXPECT_EQ(error.what(), "Cannot open the aperture list \"" + missing.string() + "\": No such file or directory");
+        EXPECT_EQ(error.what(),
+                  "Cannot open the aperture list \"" + missing.string() + "\": No such file or directory");
     }
 }
 

@@ -11,9 +11,9 @@
 
 namespace {
 
-using Module1::LineWriter;
 using merge_test::ReadBytes;
 using merge_test::TestFolder;
+using Module1::LineWriter;
 using namespace std::string_literals;
 
 TEST(LineWriter, WritesEachLineAndCrLfAtEveryBufferEdge)
@@ -25,9 +25,19 @@ TEST(LineWriter, WritesEachLineAndCrLfAtEveryBufferEdge)
         bool crLfLines;
     };
     const std::vector<Piece> pieces = {
-        {"", false},  {"a", false},       {"bc", false},         {"def", false},   {"ghijklmnop", false},
-        {"", false},  {"\0\r\xff"s, false}, {"q\r\n", true},       {"rs\r\nt\r\n", true}, {"u", false},
-        {std::string(30, 'z'), false}, {std::string(40, 'y') + "\r\n", true}, {"v", false},
+        {"", false},
+        {"a", false},
+        {"bc", false},
+        {"def", false},
+        {"ghijklmnop", false},
+        {"", false},
+        {"\0\r\xff"s, false},
+        {"q\r\n", true},
+        {"rs\r\nt\r\n", true},
+        {"u", false},
+        {std::string(30, 'z'), false},
+        {std::string(40, 'y') + "\r\n", true},
+        {"v", false},
     };
     std::string expected;
     for (const Piece& piece : pieces)

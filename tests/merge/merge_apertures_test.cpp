@@ -12,10 +12,10 @@
 
 namespace {
 
-using Module1::MergeApertures;
 using merge_test::CrLf;
 using merge_test::ReadBytes;
 using merge_test::TestFolder;
+using Module1::MergeApertures;
 using namespace std::string_literals;
 
 TEST(MergeApertures, WritesTheBoardWithTheRecordsAfterTheFirstDrawPolygonsLine)
@@ -124,7 +124,8 @@ TEST(MergeApertures, ReadsLinesAcrossTheBufferEdge)
         std::string output;
     };
     const Case cases[] = {
-        {"crlf split by the edge", upToEdge + "\r\ndrawPolygons\r\nb", upToEdge + CrLf("|drawPolygons|") + Expand("R10|b|")},
+        {"crlf split by the edge", upToEdge + "\r\ndrawPolygons\r\nb",
+         upToEdge + CrLf("|drawPolygons|") + Expand("R10|b|")},
         {"lone cr at the edge", upToEdge + "\rdrawPolygons", upToEdge + CrLf("|drawPolygons|") + Expand("R10|")},
         {"drawPolygons split by the edge", std::string(kEdge - 5, 'y') + "drawPolygons\r\nb",
          std::string(kEdge - 5, 'y') + CrLf("drawPolygons|") + Expand("R10|b|")},
@@ -154,7 +155,8 @@ TEST(MergeApertures, FindsTheMarkWhereverAPieceEdgeCutsIt)
         const std::string line = std::string(kEdge - before, 'z') + mark + std::string(kEdge, 'z');
         const auto pcb = folder.Write("main.pcb", line + "\nb");
         MergeApertures(pcb, gap, out);
-        EXPECT_TRUE(ReadBytes(out) == line + CrLf("|") + Expand("R10|b|")) << before << " bytes of the mark before the edge";
+        EXPECT_TRUE(ReadBytes(out) == line + CrLf("|") + Expand("R10|b|"))
+            << before << " bytes of the mark before the edge";
 
         std::string nearMiss = line;
         nearMiss[kEdge - before + mark.size() - 1] = 'S';

@@ -64,7 +64,8 @@ void PrintTo(const FailureCase& c, std::ostream* os)
 
 std::string Fill(std::string text, const Paths& paths)
 {
-    const std::pair<const char*, const fs::path*> fields[] = {{"{pcb}", &paths.pcb}, {"{gap}", &paths.gap}, {"{out}", &paths.out}, {"{other}", &paths.other}};
+    const std::pair<const char*, const fs::path*> fields[] = {
+        {"{pcb}", &paths.pcb}, {"{gap}", &paths.gap}, {"{out}", &paths.out}, {"{other}", &paths.other}};
     for (const auto& [name, path] : fields) {
         for (std::size_t at = text.find(name); at != std::string::npos; at = text.find(name))
             text.replace(at, std::string_view(name).size(), Quoted(*path));
@@ -113,8 +114,10 @@ const FailureCase kFailures[] = {
     // With more than one file missing, the order of opening decides which is named.
     {"everything_missing",
      [](const TestFolder& folder, Paths) -> std::optional<Paths> {
-         return Paths{folder.Path() / "missing.pcb", folder.Path() / "missing.gap",
-                      folder.Path() / "no such folder" / "New_main.pcb", {}};
+         return Paths{folder.Path() / "missing.pcb",
+                      folder.Path() / "missing.gap",
+                      folder.Path() / "no such folder" / "New_main.pcb",
+                      {}};
      },
      "Cannot open the board file {pcb}: No such file or directory"},
     {"aperture_list_and_output_folder_missing",
@@ -285,19 +288,23 @@ const FailureCase kFailures[] = {
      "Cannot write the output file {out}: Too many levels of symbolic links"},
     {"aperture_line_without_dot",
      [](const TestFolder& folder, Paths paths) {
-         return WithApertures(folder, paths, "D10 ROUND 010.0 020.0 030.0\r\nskipped\r\nD30 RECTANGLE 40X60\r\nD11 SQUARE 025.5\r\n");
+         return WithApertures(folder, paths,
+                              "D10 ROUND 010.0 020.0 030.0\r\nskipped\r\nD30 RECTANGLE 40X60\r\nD11 SQUARE 025.5\r\n");
      },
-     "Cannot make an aperture from line 3 of the aperture list {gap}: \"D30 RECTANGLE 40X60\" holds no \".\", so it gives no width"},
+     "Cannot make an aperture from line 3 of the aperture list {gap}: \"D30 RECTANGLE 40X60\" holds no \".\", so it "
+     "gives no width"},
     {"aperture_line_with_an_early_dot",
      [](const TestFolder& folder, Paths paths) {
          return WithApertures(folder, paths, "D.1 ROUND 010.0 010.0 010.0\n");
      },
-     "Cannot make an aperture from line 1 of the aperture list {gap}: the first \".\" of \"D.1 ROUND 010.0 010.0 010.0\" stands at position 2, with no room for the three characters of the width before it"},
+     "Cannot make an aperture from line 1 of the aperture list {gap}: the first \".\" of \"D.1 ROUND 010.0 010.0 "
+     "010.0\" stands at position 2, with no room for the three characters of the width before it"},
     {"aperture_line_with_two_dots",
      [](const TestFolder& folder, Paths paths) {
          return WithApertures(folder, paths, "D10 ROUND 010.0 020.0 030.0\rD20 OBLONG 040.0 060.0");
      },
-     "Cannot make an aperture from line 2 of the aperture list {gap}: \"D20 OBLONG 040.0 060.0\" holds exactly two \".\", so it gives no height: an aperture line needs one, or three or more"},
+     "Cannot make an aperture from line 2 of the aperture list {gap}: \"D20 OBLONG 040.0 060.0\" holds exactly two "
+     "\".\", so it gives no height: an aperture line needs one, or three or more"},
 #ifdef __linux__
     // A FIFO would keep the merge waiting for a writer forever: the child is stopped after a while.
     {"board_file_is_a_fifo",
@@ -323,28 +330,32 @@ const FailureCase kFailures[] = {
      },
      "Cannot open the board file {pcb}: it is not a regular file", Runner::Here, [] { alarm(20); }},
     {"board_file_is_a_socket",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
-         paths.pcb = folder.Path() / "socket.pcb";
-         sockaddr_un address{};
-         address.sun_family = AF_UNIX;
-         const std::string name = paths.pcb.string();
-         if (name.size() >= sizeof address.sun_path)
-             return merge_test::CannotLayOut("the socket's path is too long");
-         name.copy(address.sun_path, name.size());
-         const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-         const bool bound = fd >= 0 && bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-         if (fd >= 0)
-             close(fd);
-         if (!bound)
-             return merge_test::CannotLayOut("no socket can be made here");
-         return paths;
-     },
+     [](const TestFolder& folder,
+        Paths paths) -> std::
+                         optional<Paths> {
+                             paths.pcb = folder.Path() / "socket.pcb";
+                             sockaddr_un address{};
+                             address.sun_family = AF_UNIX;
+                             const std::string name = paths.pcb.string();
+                             if (name.size() >= sizeof address.sun_path)
+                                 return merge_test::CannotLayOut("the socket's path is too long");
+                             name.copy(address.sun_path, name.size());
+                             const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+                             const bool bound =
+                                 fd >= 0 && bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+                             if (fd >= 0)
+                                 close(fd);
+                             if (!bound)
+                                 return merge_test::CannotLayOut("no socket can be made here");
+                             return paths;
+                         },
      "Cannot open the board file {pcb}: it is not a regular file"},
     {"aperture_list_is_a_device",
-     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
-         paths.gap = "/dev/null";
-         return paths;
-     },
+     [](const TestFolder&, Paths paths) -> std::
+                                            optional<Paths> {
+                                                paths.gap = "/dev/null";
+                                                return paths;
+                                            },
      "Cannot open the aperture list {gap}: it is not a regular file"},
     {"output_is_a_fifo",
      [](const TestFolder&, Paths paths) -> std::optional<Paths> {
@@ -356,16 +367,18 @@ const FailureCase kFailures[] = {
      "Cannot write the output file {out}: it is not a regular file", Runner::Here, [] { alarm(20); }},
     // A regular file that opens, but whose every read fails.
     {"board_file_cannot_be_read",
-     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
-         paths.pcb = "/proc/self/mem";
-         return paths;
-     },
+     [](const TestFolder&, Paths paths) -> std::
+                                            optional<Paths> {
+                                                paths.pcb = "/proc/self/mem";
+                                                return paths;
+                                            },
      "Cannot read the board file {pcb}: Input/output error"},
     {"aperture_list_cannot_be_read",
-     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
-         paths.gap = "/proc/self/mem";
-         return paths;
-     },
+     [](const TestFolder&, Paths paths) -> std::
+                                            optional<Paths> {
+                                                paths.gap = "/proc/self/mem";
+                                                return paths;
+                                            },
      "Cannot read the aperture list {gap}: Input/output error"},
     // A file size limit fails the writes as a full disk would.
     {"write_failing_while_copying",
@@ -401,20 +414,25 @@ const FailureCase kFailures[] = {
      [] { merge_test::LimitMemoryGrowth(24 << 20); }},
     // Out of memory, the operator reads a sentence, not the name of an exception.
     {"out_of_memory",
-     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
-         if (merge_test::UnderAddressSanitizer())
-             return merge_test::CannotLayOut("the sanitizers' shadow memory leaves no room for a memory limit");
-         return paths;
-     },
+     [](const TestFolder&,
+        Paths paths) -> std::
+                         optional<Paths> {
+                             if (merge_test::UnderAddressSanitizer())
+                                 return merge_test::CannotLayOut(
+                                     "the sanitizers' shadow memory leaves no room for a memory limit");
+                             return paths;
+                         },
      "Cannot merge the board file {pcb} with the aperture list {gap}: there is not enough memory", Runner::Here,
      merge_test::LeaveLittleMemory},
     {"output_folder_takes_no_new_file",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
-         fs::create_directory(folder.Path() / "locked");
-         paths.out = folder.Path() / "locked" / "New_main.pcb";
-         fs::permissions(folder.Path() / "locked", fs::perms::owner_read | fs::perms::owner_exec);
-         return paths;
-     },
+     [](const TestFolder& folder, Paths paths) -> std::
+                                                   optional<Paths> {
+                                                       fs::create_directory(folder.Path() / "locked");
+                                                       paths.out = folder.Path() / "locked" / "New_main.pcb";
+                                                       fs::permissions(folder.Path() / "locked",
+                                                                       fs::perms::owner_read | fs::perms::owner_exec);
+                                                       return paths;
+                                                   },
      "Cannot create the output file {out}: Permission denied", Runner::OrdinaryUser},
 #endif
 };
@@ -451,6 +469,8 @@ TEST_P(MergeFailure, NamesTheFileAndLeavesEveryFileAsItWas)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, MergeFailure, ::testing::ValuesIn(kFailures),
-                         [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<FailureCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace

@@ -22,11 +22,11 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Module1::MergeApertures;
 using merge_test::CrLf;
 using merge_test::FailureOf;
 using merge_test::ReadBytes;
 using merge_test::TestFolder;
+using Module1::MergeApertures;
 
 const char* const kApertures = "D10 ROUND 010.0 020.0 030.0\r\n";
 const char* const kRecord =
@@ -96,8 +96,8 @@ TEST(MergeOnLinux, WritesAnExistingFileInAFolderThatTakesNoNewFile)
         const std::string where = test_support::PassesPermissionChecks()
                                       ? std::string()
                                       : R"( \(prepared first in ".*/~corvane-[0-9a-f]{8}\.tmp"\))";
-        EXPECT_TRUE(std::regex_match(failure, std::regex("Cannot write the output file \".*\"" + where +
-                                                         ": File too large")))
+        EXPECT_TRUE(
+            std::regex_match(failure, std::regex("Cannot write the output file \".*\"" + where + ": File too large")))
             << failure;
         EXPECT_EQ(ReadBytes(out), before);
         EXPECT_EQ(NamesIn(folder.Path() / "locked"), std::vector<std::string>{"New_main.pcb"});
@@ -137,7 +137,8 @@ TEST(MergeOnLinux, WritesAFileOfAnotherOwnerWhereItStands)
     const auto roots = folder.Write("shared/New_main.pcb", "earlier output\r\n");
     fs::permissions(roots, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                                fs::perms::group_write | fs::perms::others_read | fs::perms::others_write);
-    const std::string failure = merge_test::InChild(merge_test::BecomeOrdinaryUser, [&] { return FailureOf(pcb, gap, roots); });
+    const std::string failure =
+        merge_test::InChild(merge_test::BecomeOrdinaryUser, [&] { return FailureOf(pcb, gap, roots); });
     EXPECT_EQ(failure, "no error");
     EXPECT_EQ(ReadBytes(roots), expected);
     EXPECT_EQ(StatusOf(roots).st_uid, 0u);
@@ -219,8 +220,8 @@ TEST(MergeOnLinux, CopiesALineLongerThanMemoryAllows)
     const auto gap = folder.Write("main.gap", kApertures);
     const auto out = folder.Path() / "New_main.pcb";
 
-    const std::string failure = merge_test::InChild([] { merge_test::LimitMemoryGrowth(48 << 20); },
-                                                    [&] { return FailureOf(pcb, gap, out); });
+    const std::string failure =
+        merge_test::InChild([] { merge_test::LimitMemoryGrowth(48 << 20); }, [&] { return FailureOf(pcb, gap, out); });
 
     EXPECT_EQ(failure, "no error");
     const std::string record = CrLf(kRecord);

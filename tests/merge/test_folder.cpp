@@ -16,8 +16,8 @@ namespace merge_test {
 TestFolder::TestFolder()
 {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("corvane-") + (test ? test->name() : "test") + "-" +
-                       std::to_string(std::random_device{}());
+    std::string name =
+        std::string("corvane-") + (test ? test->name() : "test") + "-" + std::to_string(std::random_device{}());
     for (char& c : name) {
         if (c == '/')
             c = '_';
@@ -76,8 +76,8 @@ std::map<std::string, std::string> Snapshot(const fs::path& folder)
             // Large contents go in as a digest, so that a failure's report stays readable.
             const std::string bytes = ReadBytes(entry.path());
             const std::string contents = bytes.size() <= 80 ? bytes
-                                                             : std::to_string(bytes.size()) + " bytes, hash " +
-                                                                   std::to_string(std::hash<std::string>{}(bytes));
+                                                            : std::to_string(bytes.size()) + " bytes, hash " +
+                                                                  std::to_string(std::hash<std::string>{}(bytes));
             description = "file " + permissions.str() + ": " + contents;
         } else if (fs::is_directory(status)) {
             description = "folder";

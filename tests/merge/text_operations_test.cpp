@@ -26,9 +26,9 @@ TEST(TextOperations, FindCountsFromOneAndGivesZeroForNone)
         {"D12 ROUND 010.0 020.0", ".", 15, 20},
         {"D12 ROUND 010.0 020.0", ".", 21, 0},
         {"D12 ROUND 010.0 020.0", "ROUND", 1, 5},
-        {"D12 ROUND", "round", 1, 0},              // letter case counts
+        {"D12 ROUND", "round", 1, 0},  // letter case counts
         {"abc", "c", 3, 3},
-        {"abc", "c", 4, 0},                        // a start beyond the text finds nothing
+        {"abc", "c", 4, 0},  // a start beyond the text finds nothing
         {"abc", "c", 400, 0},
         {"", ".", 1, 0},
         {"xdrawPolygonsx", "drawPolygons", 1, 2},
@@ -44,7 +44,11 @@ TEST(TextOperations, TakeGivesTheCharactersFromAPosition)
     EXPECT_EQ(Take("D12", 2, 3), "12");  // fewer where the text ends
     EXPECT_EQ(Take("D12", 4, 3), "");
     using namespace std::string_literals;
-    EXPECT_EQ(Take("a\0\xff" "b"s, 2, 3), "\0\xff" "b"s);  // bytes, whatever they are
+    EXPECT_EQ(Take("a\0\xff"
+                   "b"s,
+                   2, 3),
+              "\0\xff"
+              "b"s);  // bytes, whatever they are
 }
 
 TEST(TextOperations, TrimLeadingBlanksRemovesSpacesAndTabsAtTheStartOnly)
@@ -63,10 +67,9 @@ TEST(TextOperations, NumericValueReadsSignDigitsAndFraction)
         double expected;
     };
     const Case cases[] = {
-        {"030", 30},   {"000", 0},   {"-5", -5},    {"+7", 7},     {"0.0", 0},    {"2.5x", 2.5},
-        {".5", 0.5},   {"5.", 5},    {"12x", 12},   {"1e5", 1},    {"ABC", 0},    {"", 0},
-        {"-", 0},      {".", 0},     {"- 5", 0},    {" 5", 0},     {"inf", 0},    {"nan", 0},
-        {"0x10", 0},   {"1.2.3", 1.2},
+        {"030", 30}, {"000", 0},  {"-5", -5}, {"+7", 7},  {"0.0", 0},  {"2.5x", 2.5},  {".5", 0.5},
+        {"5.", 5},   {"12x", 12}, {"1e5", 1}, {"ABC", 0}, {"", 0},     {"-", 0},       {".", 0},
+        {"- 5", 0},  {" 5", 0},   {"inf", 0}, {"nan", 0}, {"0x10", 0}, {"1.2.3", 1.2},
     };
     for (const Case& c : cases)
         EXPECT_EQ(NumericValue(c.text), c.expected) << '"' << c.text << '"';

@@ -19,8 +19,14 @@ namespace test_support {
 
 #ifdef _WIN32
 
-bool RerunAsOrdinaryUser() { return false; }
-bool PassesPermissionChecks() { return false; }
+bool RerunAsOrdinaryUser()
+{
+    return false;
+}
+bool PassesPermissionChecks()
+{
+    return false;
+}
 
 #else
 
@@ -38,7 +44,10 @@ std::string CurrentTestFilter()
 
 }  // namespace
 
-bool PassesPermissionChecks() { return geteuid() == 0; }
+bool PassesPermissionChecks()
+{
+    return geteuid() == 0;
+}
 
 bool RerunAsOrdinaryUser()
 {
@@ -68,8 +77,7 @@ bool RerunAsOrdinaryUser()
         return true;
     }
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     if (WIFEXITED(status) && WEXITSTATUS(status) == cannotRun) {
         // GTEST_SKIP returns from the function it stands in, so it gets one of its own.
         [] { GTEST_SKIP() << "the test can't run as the user \"nobody\" here (is the program out of its reach?)"; }();

@@ -43,8 +43,8 @@ inline QStringList texts(const QListWidget& list)
 inline void click(QListWidget& list, const QString& text)
 {
     const QList<QListWidgetItem*> found = list.findItems(text, Qt::MatchExactly);
-    ASSERT_EQ(found.size(), 1) << list.objectName().toStdString() << " shows " << text.toStdString()
-                               << " not once but " << found.size() << " times";
+    ASSERT_EQ(found.size(), 1) << list.objectName().toStdString() << " shows " << text.toStdString() << " not once but "
+                               << found.size() << " times";
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(found.first()).center());
 }
 

@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 // A temporary folder that stands in for a drive, so that the list's first entry is its root.
@@ -52,7 +51,7 @@ void doubleClick(DirListBox& list, const QString& text)
     QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, at);
 }
 
-}
+}  // namespace
 
 TEST_F(DirListBoxTest, startsInTheCurrentFolder)
 {
@@ -158,11 +157,11 @@ TEST_F(DirListBoxTest, folderThatCantBeReadThrowsNamingItAndChangesNothing)
     };
     const std::vector<Case> cases{
         {"a missing folder", at("missing"),
-            QString(R"(Cannot open the folder "%1": No such file or directory)").arg(at("missing"))},
+         QString(R"(Cannot open the folder "%1": No such file or directory)").arg(at("missing"))},
         {"a file", at("boards/x.pcb"),
-            QString(R"(Cannot open the folder "%1": Not a directory)").arg(at("boards/x.pcb"))},
+         QString(R"(Cannot open the folder "%1": Not a directory)").arg(at("boards/x.pcb"))},
         {"a drive that can't be read", missingDrive(),
-            QString(R"(Cannot open the folder "%1": No such file or directory)").arg(missingDrive())},
+         QString(R"(Cannot open the folder "%1": No such file or directory)").arg(missingDrive())},
         {"no text", "", R"(Cannot open the folder "": No such file or directory)"},
     };
     for (const Case& c : cases) {
@@ -185,13 +184,14 @@ namespace {
 // The operator's two ways of opening the subfolder "beta" of "boards".
 const std::vector<std::pair<const char*, std::function<void(DirListBox&)>>> openingBeta{
     {"double-click", [](DirListBox& list) { doubleClick(list, "beta"); }},
-    {"Enter", [](DirListBox& list) {
-        list.setFocus();
-        QTest::keyClick(&list, Qt::Key_Down);
-        QTest::keyClick(&list, Qt::Key_Down);
-        ASSERT_EQ(list.currentItem()->text(), "beta");
-        QTest::keyClick(&list, Qt::Key_Return);
-    }},
+    {"Enter",
+     [](DirListBox& list) {
+         list.setFocus();
+         QTest::keyClick(&list, Qt::Key_Down);
+         QTest::keyClick(&list, Qt::Key_Down);
+         ASSERT_EQ(list.currentItem()->text(), "beta");
+         QTest::keyClick(&list, Qt::Key_Return);
+     }},
 };
 
 // Opens "beta" in a list standing in "boards", once `spoil` has made it unreadable: the list stays
@@ -222,13 +222,12 @@ void expectOpeningBetaFailsQuietly(const DriveSource& source, const QString& boa
     }
 }
 
-}
+}  // namespace
 
 TEST_F(DirListBoxTest, operatorOpeningAFolderThatIsGoneStaysWhereItWas)
 {
-    expectOpeningBetaFailsQuietly(source, at("boards"), [this] {
-        ASSERT_TRUE(QDir(at("boards/beta")).removeRecursively());
-    });
+    expectOpeningBetaFailsQuietly(source, at("boards"),
+                                  [this] { ASSERT_TRUE(QDir(at("boards/beta")).removeRecursively()); });
 }
 
 TEST_F(DirListBoxTest, operatorOpeningAFolderThatMayNotBeReadStaysWhereItWas)
@@ -238,10 +237,10 @@ TEST_F(DirListBoxTest, operatorOpeningAFolderThatMayNotBeReadStaysWhereItWas)
 #endif
     if (test_support::RerunAsOrdinaryUser())
         return;
-    const auto unlock = qScopeGuard([this] { QFile::setPermissions(at("boards/beta"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
-    expectOpeningBetaFailsQuietly(source, at("boards"), [this] {
-        ASSERT_TRUE(QFile::setPermissions(at("boards/beta"), {}));
-    });
+    const auto unlock = qScopeGuard(
+        [this] { QFile::setPermissions(at("boards/beta"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
+    expectOpeningBetaFailsQuietly(source, at("boards"),
+                                  [this] { ASSERT_TRUE(QFile::setPermissions(at("boards/beta"), {})); });
 }
 
 // Started in a folder that may be entered but not listed, the folder list still shows the path from

@@ -21,7 +21,6 @@
 #include <cstring>
 #endif
 
-
 namespace {
 
 class DriveListBoxTest : public testing::Test {
@@ -44,7 +43,7 @@ protected:
     const QString startedIn = QDir::currentPath();
 };
 
-}
+}  // namespace
 
 TEST_F(DriveListBoxTest, offersTheSourcesDrivesAndStartsOnTheCurrentFoldersDrive)
 {
@@ -96,7 +95,8 @@ TEST_F(DriveListBoxTest, setDriveThrowsWhenNoDriveHoldsTheFolder)
     QObject::connect(&box, &DriveListBox::Change, [&] { ++changes; });
 
     const QString folder = rootDrive() + "usr";
-    EXPECT_EQ(errorOf([&] { box.setDrive(folder); }), QString(R"(Cannot choose the drive of "%1": no drive holds it)").arg(folder));
+    EXPECT_EQ(errorOf([&] { box.setDrive(folder); }),
+              QString(R"(Cannot choose the drive of "%1": no drive holds it)").arg(folder));
     EXPECT_EQ(box.Drive(), usbRoot);
     EXPECT_EQ(changes, 0);
 }
@@ -167,10 +167,7 @@ namespace {
 
 // A drive list, its folder list and its file list, joined as the window's handlers join them.
 struct Group {
-    explicit Group(DriveSource drives)
-        : drive(drives)
-        , dir(drives)
-        , file("*.pcb")
+    explicit Group(DriveSource drives) : drive(drives), dir(drives), file("*.pcb")
     {
         QObject::connect(&drive, &DriveListBox::Change, [this] {
             try {
@@ -257,7 +254,7 @@ protected:
     const QScopeGuard<std::function<void()>> restore{[this] { QDir::setCurrent(startedIn); }};
 };
 
-}
+}  // namespace
 
 // Folders opened down into a mounted volume stay on the drive that the drive list shows, so every
 // folder above stays one click away; choosing a drive always takes the folder list there.

@@ -60,5 +60,5 @@ TEST(ReadFolder, givesTheReasonInEnglishUnderAnyLocale)
 
     const QString missing = folderPath(QDir::tempPath() + "/corvane-no-such-folder");
     EXPECT_EQ(errorOf([&] { readFolder(missing, QDir::Dirs); }),
-        QString(R"(Cannot open the folder "%1": No such file or directory)").arg(missing));
+              QString(R"(Cannot open the folder "%1": No such file or directory)").arg(missing));
 }

@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 
-
 namespace {
 
 class FileListBoxTest : public testing::Test {
@@ -28,7 +27,10 @@ protected:
         }
     }
 
-    QString at(const QString& name = {}) const { return native(name.isEmpty() ? folder.path() : folder.filePath(name)); }
+    QString at(const QString& name = {}) const
+    {
+        return native(name.isEmpty() ? folder.path() : folder.filePath(name));
+    }
 
     QTemporaryDir folder;
 };
@@ -40,7 +42,7 @@ void click(FileListBox& list, const QString& name, Qt::MouseButton button, Qt::K
     QTest::mouseClick(list.viewport(), button, modifiers, list.visualItemRect(found.first()).center());
 }
 
-}
+}  // namespace
 
 TEST_F(FileListBoxTest, startsInTheCurrentFolder)
 {
@@ -83,7 +85,7 @@ TEST_F(FileListBoxTest, folderThatCantBeReadThrowsNamingItAndShowsWhatItShowedBe
         list.item(1)->setSelected(true);
 
         EXPECT_EQ(errorOf([&] { list.setPath(text); }),
-            QString(R"(Cannot open the folder "%1": %2)").arg(text, reason));
+                  QString(R"(Cannot open the folder "%1": %2)").arg(text, reason));
         EXPECT_EQ(list.Path(), at());
         EXPECT_EQ(texts(list), (QStringList{"a.PCB", "b.pcb", "Z.pcb"}));
         EXPECT_EQ(list.FileName(), "b.pcb");
@@ -145,14 +147,16 @@ TEST_F(FileListBoxTest, otherButtonsAndCtrlNeitherChooseNorTakeTheChoiceBack)
         {"right-click on another entry", [](FileListBox& list) { click(list, "a.PCB", Qt::RightButton); }, 0},
         {"right-click on the chosen entry", [](FileListBox& list) { click(list, "b.pcb", Qt::RightButton); }, 0},
         {"middle-click on another entry", [](FileListBox& list) { click(list, "Z.pcb", Qt::MiddleButton); }, 0},
-        {"right double-click", [](FileListBox& list) {
-            const QPoint at = list.visualItemRect(list.item(0)).center();
-            QTest::mouseDClick(list.viewport(), Qt::RightButton, {}, at);
-        }, 0},
+        {"right double-click",
+         [](FileListBox& list) {
+             const QPoint at = list.visualItemRect(list.item(0)).center();
+             QTest::mouseDClick(list.viewport(), Qt::RightButton, {}, at);
+         },
+         0},
         {"Ctrl+click on the chosen entry, a click on it like any other",
-            [](FileListBox& list) { click(list, "b.pcb", Qt::LeftButton, Qt::ControlModifier); }, 1},
+         [](FileListBox& list) { click(list, "b.pcb", Qt::LeftButton, Qt::ControlModifier); }, 1},
         {"Ctrl+Space on the chosen entry",
-            [](FileListBox& list) { QTest::keyClick(&list, Qt::Key_Space, Qt::ControlModifier); }, 0},
+         [](FileListBox& list) { QTest::keyClick(&list, Qt::Key_Space, Qt::ControlModifier); }, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

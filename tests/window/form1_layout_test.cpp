@@ -49,7 +49,12 @@ struct Expected {
 // The designed layout, converted from twips by hand at 15 twips a pixel.
 const Expected designed[] = {
     {"Label4", "QLabel", "p-cad 2001", {32, 24, 129, 25}, {"MS Sans Serif", 13.5, QFont::Bold, true}, Colour::Red},
-    {"Label5", "QLabel", "Aperture Loader", {24, 48, 257, 33}, {"Poster Bodoni", 18, QFont::Black, true}, Colour::ButtonText},
+    {"Label5",
+     "QLabel",
+     "Aperture Loader",
+     {24, 48, 257, 33},
+     {"Poster Bodoni", 18, QFont::Black, true},
+     Colour::ButtonText},
     {"Image1", "QLabel", "", {320, 16, 264, 65}, windowDefault, Colour::KindsOwn},
     {"Label1", "QLabel", " PCB File", {72, 96, 89, 25}, {"MS Sans Serif", 12, QFont::Bold, false}, Colour::ButtonText},
     {"Drive1", "DriveListBox", nullptr, {104, 120, 81, 21}, windowDefault, Colour::KindsOwn},
@@ -59,11 +64,26 @@ const Expected designed[] = {
     {"Drive2", "DriveListBox", nullptr, {304, 120, 89, 21}, windowDefault, Colour::KindsOwn},
     {"Dir2", "DirListBox", nullptr, {240, 144, 153, 66}, windowDefault, Colour::KindsOwn},
     {"File2", "FileListBox", nullptr, {240, 216, 153, 45}, windowDefault, Colour::KindsOwn},
-    {"Label3", "QLabel", "STATUS:", {440, 120, 65, 17}, {"MS Sans Serif", 8.25, QFont::Bold, false}, Colour::ButtonText},
-    {"status", "QLabel", "Select .pcb File", {424, 144, 153, 25}, {"MS Sans Serif", 9.75, QFont::Bold, false}, Colour::HighlightedText},
+    {"Label3",
+     "QLabel",
+     "STATUS:",
+     {440, 120, 65, 17},
+     {"MS Sans Serif", 8.25, QFont::Bold, false},
+     Colour::ButtonText},
+    {"status",
+     "QLabel",
+     "Select .pcb File",
+     {424, 144, 153, 25},
+     {"MS Sans Serif", 9.75, QFont::Bold, false},
+     Colour::HighlightedText},
     {"Command1", "CommandButton", "Start", {464, 208, 73, 33}, windowDefault, Colour::KindsOwn},
     {"Command2", "CommandButton", "Exit", {464, 264, 73, 33}, windowDefault, Colour::KindsOwn},
-    {"Label6", "QLabel", "Output File", {32, 272, 105, 25}, {"MS Sans Serif", 12, QFont::Bold, false}, Colour::ButtonText},
+    {"Label6",
+     "QLabel",
+     "Output File",
+     {32, 272, 105, 25},
+     {"MS Sans Serif", 12, QFont::Bold, false},
+     Colour::ButtonText},
     {"Text1", "QLineEdit", "", {32, 296, 361, 25}, windowDefault, Colour::KindsOwn},
 };
 
@@ -182,9 +202,9 @@ TEST_F(Form1Layout, StandInsDrawTheFacesTheSystemLacks)
         const char* face;
         const char* standIn;
     };
-    for (const auto& [control, face, standIn] : {Case{"Command1", "MS Sans Serif", "Liberation Sans"},
-                                                 Case{"Label4", "MS Sans Serif", "Liberation Sans"},
-                                                 Case{"Label5", "Poster Bodoni", "Old Standard TT"}}) {
+    for (const auto& [control, face, standIn] :
+         {Case{"Command1", "MS Sans Serif", "Liberation Sans"}, Case{"Label4", "MS Sans Serif", "Liberation Sans"},
+          Case{"Label5", "Poster Bodoni", "Old Standard TT"}}) {
         SCOPED_TRACE(control);
         const QString drawnWith = QFontInfo(child(control)->font()).family();
         if (QFontDatabase::hasFamily(QString::fromLatin1(face)))
@@ -213,7 +233,8 @@ TEST_F(Form1Layout, ColoursFollowTheUsersScheme)
     QApplication::setPalette(scheme);
     // The new scheme reaches the widgets through the event queue.
     auto* status = child<QLabel>("status");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return status->palette().color(status->foregroundRole()) == QColor(70, 80, 90); }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return status->palette().color(status->foregroundRole()) == QColor(70, 80, 90); }));
 
     for (const Expected& expected : designed) {
         auto* label = qobject_cast<QLabel*>(child(expected.name));
@@ -231,7 +252,8 @@ TEST_F(Form1Layout, ColoursFollowTheUsersScheme)
     EXPECT_EQ(drawn.pixel(600, 160), qRgb(10, 20, 30));
 #endif
     QApplication::setPalette(before);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return status->palette().color(status->foregroundRole()) != QColor(70, 80, 90); }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return status->palette().color(status->foregroundRole()) != QColor(70, 80, 90); }));
 }
 
 #ifdef Q_OS_WIN

@@ -91,14 +91,14 @@ TEST_P(Form1End, EndsTheEventLoopWithoutAQuestion)
         EXPECT_FALSE(window->isVisible()) << window->metaObject()->className();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ways, Form1End,
-    testing::Values(
-        Ending{"Exit",
-               [](Form1& form) {
-                   QTest::mouseClick(&childNamed<QPushButton>(form, QStringLiteral("Command2")), Qt::LeftButton);
-               }},
-        Ending{"CloseButton", [](Form1& form) { form.windowHandle()->close(); }}),
-    [](const testing::TestParamInfo<Ending>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Ways, Form1End,
+                         testing::Values(Ending{"Exit",
+                                                [](Form1& form) {
+                                                    QTest::mouseClick(
+                                                        &childNamed<QPushButton>(form, QStringLiteral("Command2")),
+                                                        Qt::LeftButton);
+                                                }},
+                                         Ending{"CloseButton", [](Form1& form) { form.windowHandle()->close(); }}),
+                         [](const testing::TestParamInfo<Ending>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -279,8 +279,8 @@ std::string difference(const Bytes& made, const Bytes& committed)
     if (made == committed)
         return {};
     const auto [at, _] = std::ranges::mismatch(made, committed);
-    return "they part at byte " + std::to_string(at - made.begin()) + " of " + std::to_string(made.size())
-        + " drawn and " + std::to_string(committed.size()) + " committed";
+    return "they part at byte " + std::to_string(at - made.begin()) + " of " + std::to_string(made.size()) +
+           " drawn and " + std::to_string(committed.size()) + " committed";
 }
 
 struct Script {
@@ -337,15 +337,14 @@ TEST_P(Scripts, stillDrawTheCommittedFiles)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Icon, Scripts,
-    testing::Values(Script{"make_icon.py",
-                           {"corvane.ico", "corvane-group.bin", "corvane-30001.dib", "corvane-30002.dib",
-                            "corvane-30003.dib"}},
-                    Script{"make_logo.py", {"logo.png"}}),
-    [](const testing::TestParamInfo<Script>& info) {
-        std::string name = info.param.name;
-        return name.substr(0, name.find('.'));
-    });
+INSTANTIATE_TEST_SUITE_P(Icon, Scripts,
+                         testing::Values(Script{"make_icon.py",
+                                                {"corvane.ico", "corvane-group.bin", "corvane-30001.dib",
+                                                 "corvane-30002.dib", "corvane-30003.dib"}},
+                                         Script{"make_logo.py", {"logo.png"}}),
+                         [](const testing::TestParamInfo<Script>& info) {
+                             std::string name = info.param.name;
+                             return name.substr(0, name.find('.'));
+                         });
 
 }  // namespace
