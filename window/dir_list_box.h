@@ -16,8 +16,8 @@ public:
     QString Path() const;
     // Opens a folder, shown from the root of the innermost drive that holds it. Given a drive's text,
     // opens that drive's current folder: the open folder when it lies on that drive, the drive's root
-    // otherwise. Throws std::runtime_error, naming
-    // the folder and the reason, when it can't be read, and then stays where it was.
+    // otherwise. Throws std::runtime_error, naming the folder and the reason, when it can't be read,
+    // and then stays where it was.
     void setPath(const QString& folderOrDrive);
 
 signals:
