@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace Module1 {
 
@@ -35,6 +36,9 @@ OpenedFile OpenForReading(const std::filesystem::path& path);
 // What decides how an existing output file is written: replaced by a new file of the same name, or
 // written where it stands.
 struct ExistingFile {
+    // Nobody may write to the file, whoever runs the merge: no write permission at all on POSIX,
+    // the read-only attribute on Windows.
+    bool readOnly = false;
     // 0 when the user may write to the file, else the error number that writing would give.
     int writeError = 0;
     // Replacing it would lose nothing: one link only, and the owner the one running the merge.
@@ -45,10 +49,6 @@ ExistingFile InspectExisting(const std::filesystem::path& path);
 
 // Opens an existing regular file for writing where it stands, without emptying it.
 OpenedFile OpenForWritingInPlace(const std::filesystem::path& path);
-
-// True when nobody may write to the file, whoever runs the merge: no write permission at all on
-// POSIX, the read-only attribute on Windows.
-bool IsReadOnly(const std::filesystem::path& path);
 
 // Creates a new file for reading and writing, failing if anything is already at `path`. `shared`:
 // permissions as for any new file of the user's; otherwise for the user alone.
@@ -76,5 +76,9 @@ int TruncateFile(std::FILE* file, std::uint64_t size);
 
 // Moves `from` onto `to`, replacing the file there in one step. Yields 0 or an error number.
 int RenameOnto(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// The system's own English text, in UTF-8, for an error code of the platform's own (a Windows error);
+// empty where the platform has no such codes or no text for this one.
+std::string SystemErrorText(int code);
 
 }  // namespace Module1

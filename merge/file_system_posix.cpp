@@ -78,15 +78,11 @@ ExistingFile InspectExisting(const std::filesystem::path& path)
     ExistingFile existing;
     existing.writeError = ErrorOf(::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS));
     struct stat status {};
-    if (::stat(path.c_str(), &status) == 0)
+    if (::stat(path.c_str(), &status) == 0) {
+        existing.readOnly = (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
         existing.replaceable = status.st_nlink == 1 && status.st_uid == ::geteuid();
+    }
     return existing;
-}
-
-bool IsReadOnly(const std::filesystem::path& path)
-{
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
 OpenedFile CreateNewFile(const std::filesystem::path& path, bool shared)
@@ -184,6 +180,12 @@ int TruncateFile(std::FILE* file, std::uint64_t size)
 int RenameOnto(const std::filesystem::path& from, const std::filesystem::path& to)
 {
     return ErrorOf(std::rename(from.c_str(), to.c_str()));
+}
+
+std::string SystemErrorText(int)
+{
+    // Every error here is an errno value, which Reason() knows.
+    return {};
 }
 
 }  // namespace Module1

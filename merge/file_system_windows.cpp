@@ -129,14 +129,11 @@ ExistingFile InspectExisting(const std::filesystem::path& path)
     existing.writeError = writer.Error() == 0 ? 0 : ErrorNumber(writer.Error());
     BY_HANDLE_FILE_INFORMATION information{};
     const Probe probe(path);
-    existing.replaceable = probe.Information(information) && information.nNumberOfLinks == 1;
+    if (probe.Information(information)) {
+        existing.readOnly = (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+        existing.replaceable = information.nNumberOfLinks == 1;
+    }
     return existing;
-}
-
-bool IsReadOnly(const std::filesystem::path& path)
-{
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
 OpenedFile CreateNewFile(const std::filesystem::path& path, bool)
@@ -212,6 +209,29 @@ int RenameOnto(const std::filesystem::path& from, const std::filesystem::path& t
     if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return 0;
     return ErrorNumber(GetLastError());
+}
+
+std::string SystemErrorText(int code)
+{
+    // US English, not the user's language: the sentences around the text are English.
+    wchar_t* text = nullptr;
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(code), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                       reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring wide(text != nullptr ? text : L"", length);
+    LocalFree(text);
+    // The system ends its texts with a line end and a full stop, which would end the sentence too early.
+    while (!wide.empty() &&
+           (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ' || wide.back() == L'.'))
+        wide.pop_back();
+    if (wide.empty())
+        return {};
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), bytes, nullptr, nullptr);
+    return utf8;
 }
 
 }  // namespace Module1

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "file_system.h"
+
 namespace Module1 {
 
 namespace {
@@ -225,7 +227,8 @@ std::string Reason(const std::error_code& error)
     const std::error_condition condition = error.default_error_condition();
     if (condition.category() == std::generic_category())
         return Reason(condition.value());
-    return "error number " + std::to_string(error.value());
+    const std::string text = SystemErrorText(error.value());
+    return text.empty() ? "error number " + std::to_string(error.value()) : text;
 }
 
 }  // namespace Module1

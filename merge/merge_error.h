@@ -21,7 +21,8 @@ std::string Quoted(const std::filesystem::path& path);
 // The reason for an error number in English, whatever the locale, e.g. "No such file or directory".
 std::string Reason(int errorNumber);
 
-// The same for an error code of the standard library's file system functions.
+// The same for an error code of the standard library's file system functions; the system's own
+// English text for a code of its own.
 std::string Reason(const std::error_code& error);
 
 }  // namespace Module1

@@ -59,10 +59,10 @@ SafeOutput::SafeOutput(const fs::path& outputPath, const fs::path& pcbPath, cons
             Refuse("it is the board file " + Quoted(pcbPath));
         if (SameFile(destination_, gapPath))
             Refuse("it is the aperture list " + Quoted(gapPath));
-        // Also for root, who could write it: to the operator, a file nobody may write is read-only.
-        if (IsReadOnly(destination_))
-            Refuse("it is read-only");
         const ExistingFile existing = InspectExisting(destination_);
+        // Also for root, who could write it: to the operator, a file nobody may write is read-only.
+        if (existing.readOnly)
+            Refuse("it is read-only");
         if (existing.writeError != 0)
             Refuse(Reason(existing.writeError));
         replace = existing.replaceable;

@@ -3,6 +3,8 @@
 
 #include <QFileInfo>
 
+#include "merge_error.h"
+
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
@@ -47,8 +49,9 @@ QFileInfoList readFolder(const QString& folder, QDir::Filters filters, const QSt
         std::filesystem::directory_iterator(QFileInfo(folder).filesystemAbsoluteFilePath(), error);
     }
     if (error) {
-        throw std::runtime_error(
-            QStringLiteral("Cannot open the folder \"%1\": %2").arg(folder, englishReason(error)).toStdString());
+        throw std::runtime_error(QStringLiteral("Cannot open the folder \"%1\": %2")
+                                     .arg(folder, QString::fromStdString(Module1::Reason(error)))
+                                     .toStdString());
     }
     QFileInfoList entries =
         QDir(folder).entryInfoList(nameFilters, filters | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);

@@ -7,7 +7,6 @@
 #include <QStringList>
 
 #include <functional>
-#include <system_error>
 
 // Yields the drives' texts, each the full path of a drive's root folder in native form ("/", "/home",
 // "C:\"). A test hands the lists its own source to offer a drive that can't be read.
@@ -35,5 +34,3 @@ QFileInfoList readFolder(const QString& folder, QDir::Filters filters, const QSt
 // Each platform's own rules, for the functions above.
 Qt::CaseSensitivity folderNameCase();
 bool isSystemEntry(const QFileInfo& entry);
-// The platform's English text for `error`, whatever the locale: the program's sentences are English.
-QString englishReason(const std::error_code& error);

@@ -5,9 +5,6 @@
 #include <QSet>
 #include <QStorageInfo>
 
-#include <clocale>
-#include <cstring>
-
 QStringList machineDrives()
 {
     // Kernel and service file systems hold no files of the operator's.
@@ -38,13 +35,4 @@ bool isSystemEntry(const QFileInfo&)
 {
     // Sockets, pipes and devices: QDir leaves them out already unless asked for QDir::System.
     return false;
-}
-
-QString englishReason(const std::error_code& error)
-{
-    // The C locale's texts are the untranslated English ones; strerror() would follow LANG.
-    static const locale_t english = newlocale(LC_ALL_MASK, "C", locale_t(0));
-    if (english == locale_t(0))
-        return QString::fromStdString(error.message());
-    return QString::fromUtf8(strerror_l(error.value(), english));
 }

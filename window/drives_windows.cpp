@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 QStringList machineDrives()
 {
     QStringList drives;
@@ -26,23 +24,4 @@ bool isSystemEntry(const QFileInfo& entry)
     const std::wstring path = QDir::toNativeSeparators(entry.absoluteFilePath()).toStdWString();
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_SYSTEM) != 0;
-}
-
-QString englishReason(const std::error_code& error)
-{
-    // The C runtime's texts are English in every locale; the system's would follow the user's language.
-    if (error.category() == std::generic_category())
-        return QString::fromLocal8Bit(std::strerror(error.value()));
-    wchar_t* text = nullptr;
-    const DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, DWORD(error.value()), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-                       reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    QString reason = length > 0 ? QString::fromWCharArray(text, int(length)).trimmed()
-                                : QStringLiteral("Windows error %1").arg(error.value());
-    LocalFree(text);
-    // The system ends its texts with a full stop, which would end the program's sentence too early.
-    if (reason.endsWith(u'.'))
-        reason.chop(1);
-    return reason;
 }
