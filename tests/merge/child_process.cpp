@@ -5,8 +5,6 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include <grp.h>
-#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -78,15 +76,6 @@ void LeaveLittleMemory()
         std::free(last);
         last = before;
     }
-}
-
-void BecomeOrdinaryUser()
-{
-    const passwd* nobody = getpwnam("nobody");
-    if (!nobody)
-        throw std::runtime_error("there is no user \"nobody\"");
-    if (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
-        throw std::runtime_error("cannot become the user \"nobody\"");
 }
 
 bool UnderAddressSanitizer()

@@ -6,7 +6,7 @@
 
 namespace merge_test {
 
-// Runs `work` in a forked child after `prepare` (limits, another user), and yields the text that
+// Runs `work` in a forked child after `prepare` (limits, or test_support::BecomeOrdinaryUser), and yields the text that
 // `work` returned there. A child that dies, or whose preparation fails, yields a text that says so,
 // which then fails the comparison of the caller.
 std::string InChild(const std::function<void()>& prepare, const std::function<std::string()>& work);
@@ -18,9 +18,6 @@ void LimitMemoryGrowth(unsigned long long bytes);
 // For `prepare`: the child is left with no more than about 128 KiB of memory to take, whatever its
 // heap held free before; enough for a sentence, too little for any buffer of the merge.
 void LeaveLittleMemory();
-
-// For `prepare`: the child becomes the user "nobody"; throws where it can't.
-void BecomeOrdinaryUser();
 
 // True when the sanitizers' shadow memory makes address-space limits meaningless.
 bool UnderAddressSanitizer();

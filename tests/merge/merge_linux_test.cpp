@@ -138,7 +138,7 @@ TEST(MergeOnLinux, WritesAFileOfAnotherOwnerWhereItStands)
     fs::permissions(roots, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                                fs::perms::group_write | fs::perms::others_read | fs::perms::others_write);
     const std::string failure =
-        merge_test::InChild(merge_test::BecomeOrdinaryUser, [&] { return FailureOf(pcb, gap, roots); });
+        merge_test::InChild(test_support::BecomeOrdinaryUser, [&] { return FailureOf(pcb, gap, roots); });
     EXPECT_EQ(failure, "no error");
     EXPECT_EQ(ReadBytes(roots), expected);
     EXPECT_EQ(StatusOf(roots).st_uid, 0u);
@@ -147,7 +147,7 @@ TEST(MergeOnLinux, WritesAFileOfAnotherOwnerWhereItStands)
     // Nobody's own file, but of a group that nobody is no member of: a new file could not have it.
     const auto grouped = folder.Write("shared/grouped.pcb", "earlier output\r\n");
     ASSERT_EQ(chown(grouped.c_str(), nobody->pw_uid, 0), 0);
-    EXPECT_EQ(merge_test::InChild(merge_test::BecomeOrdinaryUser, [&] { return FailureOf(pcb, gap, grouped); }),
+    EXPECT_EQ(merge_test::InChild(test_support::BecomeOrdinaryUser, [&] { return FailureOf(pcb, gap, grouped); }),
               "no error");
     EXPECT_EQ(ReadBytes(grouped), expected);
     EXPECT_EQ(StatusOf(grouped).st_uid, nobody->pw_uid);

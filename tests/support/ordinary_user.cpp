@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <vector>
 #endif
@@ -49,6 +50,15 @@ bool PassesPermissionChecks()
     return geteuid() == 0;
 }
 
+void BecomeOrdinaryUser()
+{
+    const passwd* nobody = getpwnam("nobody");
+    if (!nobody)
+        throw std::runtime_error("there is no user \"nobody\"");
+    if (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
+        throw std::runtime_error("cannot become the user \"nobody\"");
+}
+
 bool RerunAsOrdinaryUser()
 {
     if (!PassesPermissionChecks())
@@ -58,15 +68,16 @@ bool RerunAsOrdinaryUser()
         ADD_FAILURE() << "no user \"nobody\" to run the test as";
         return true;
     }
-    const uid_t uid = nobody->pw_uid;
-    const gid_t gid = nobody->pw_gid;
     const std::string filter = CurrentTestFilter();
 
     std::fflush(nullptr);
     const pid_t child = fork();
     if (child == 0) {
-        if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0)
+        try {
+            BecomeOrdinaryUser();
+        } catch (const std::runtime_error&) {
             _exit(cannotRun);
+        }
         std::vector<char*> arguments{const_cast<char*>("test"), const_cast<char*>(filter.c_str()), nullptr};
         execv("/proc/self/exe", arguments.data());
         std::fprintf(stderr, "cannot run the test as \"nobody\": %s\n", std::strerror(errno));

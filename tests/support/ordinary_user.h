@@ -18,4 +18,10 @@ bool RerunAsOrdinaryUser();
 // True when the process can pass over file permissions (root on Linux).
 bool PassesPermissionChecks();
 
+#ifndef _WIN32
+// Makes this process the user "nobody", as root can; throws std::runtime_error where it can't. For a
+// child process that does part of a test as an ordinary user.
+void BecomeOrdinaryUser();
+#endif
+
 }  // namespace test_support
