@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(CommandButton, focusedIsPressedByEnterAndSpaceButNotByEscNorHeldEnter)
+TEST(CommandButton, FocusedIsPressedByEnterAndSpaceButNotByEscNorHeldEnter)
 {
     struct Case {
         const char* name;

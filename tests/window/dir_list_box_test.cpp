@@ -14,7 +14,7 @@
 namespace {
 
 // A temporary folder that stands in for a drive, so that the list's first entry is its root.
-class DirListBoxTest : public testing::Test {
+class FolderList : public testing::Test {
 protected:
     void SetUp() override
     {
@@ -53,12 +53,12 @@ void doubleClick(DirListBox& list, const QString& text)
 
 }  // namespace
 
-TEST_F(DirListBoxTest, startsInTheCurrentFolder)
+TEST_F(FolderList, StartsInTheCurrentFolder)
 {
     EXPECT_EQ(DirListBox(source).Path(), QDir::toNativeSeparators(QDir::currentPath()));
 }
 
-TEST_F(DirListBoxTest, showsThePathFromTheDriveRootThenVisibleSubfoldersByName)
+TEST_F(FolderList, ShowsThePathFromTheDriveRootThenVisibleSubfoldersByName)
 {
     struct Case {
         const char* name;
@@ -86,7 +86,7 @@ TEST_F(DirListBoxTest, showsThePathFromTheDriveRootThenVisibleSubfoldersByName)
     EXPECT_EQ(list.item(0)->text(), rootDrive());
 }
 
-TEST_F(DirListBoxTest, codeSetFolderRaisesChangeBeforeSetPathReturnsAndNests)
+TEST_F(FolderList, CodeSetFolderRaisesChangeBeforeSetPathReturnsAndNests)
 {
     DirListBox list(source);
     list.setPath(at("boards"));
@@ -109,7 +109,7 @@ TEST_F(DirListBoxTest, codeSetFolderRaisesChangeBeforeSetPathReturnsAndNests)
     EXPECT_EQ(seen.size(), 2) << "no Change when the folder stays the same";
 }
 
-TEST_F(DirListBoxTest, operatorOpensAnEntryWithDoubleClickOrEnter)
+TEST_F(FolderList, OperatorOpensAnEntryWithDoubleClickOrEnter)
 {
     const auto doubleClickOn = [](const QString& text) {
         return [text](DirListBox& list) { doubleClick(list, text); };
@@ -148,7 +148,7 @@ TEST_F(DirListBoxTest, operatorOpensAnEntryWithDoubleClickOrEnter)
     }
 }
 
-TEST_F(DirListBoxTest, folderThatCantBeReadThrowsNamingItAndChangesNothing)
+TEST_F(FolderList, FolderThatCantBeReadThrowsNamingItAndChangesNothing)
 {
     struct Case {
         const char* name;
@@ -224,13 +224,13 @@ void expectOpeningBetaFailsQuietly(const DriveSource& source, const QString& boa
 
 }  // namespace
 
-TEST_F(DirListBoxTest, operatorOpeningAFolderThatIsGoneStaysWhereItWas)
+TEST_F(FolderList, OperatorOpeningAFolderThatIsGoneStaysWhereItWas)
 {
     expectOpeningBetaFailsQuietly(source, at("boards"),
                                   [this] { ASSERT_TRUE(QDir(at("boards/beta")).removeRecursively()); });
 }
 
-TEST_F(DirListBoxTest, operatorOpeningAFolderThatMayNotBeReadStaysWhereItWas)
+TEST_F(FolderList, OperatorOpeningAFolderThatMayNotBeReadStaysWhereItWas)
 {
 #ifdef _WIN32
     GTEST_SKIP() << "a folder's read permission is a POSIX mode; Windows folders have no such bit";
@@ -245,7 +245,7 @@ TEST_F(DirListBoxTest, operatorOpeningAFolderThatMayNotBeReadStaysWhereItWas)
 
 // Started in a folder that may be entered but not listed, the folder list still shows the path from
 // the drive's root down, so that the operator can open the folders above.
-TEST_F(DirListBoxTest, startedInAFolderThatCantBeListedShowsTheWayUp)
+TEST_F(FolderList, StartedInAFolderThatCantBeListedShowsTheWayUp)
 {
 #ifdef _WIN32
     GTEST_SKIP() << "a folder that may be entered but not listed is a POSIX mode; Windows folders have none";
@@ -281,7 +281,7 @@ TEST_F(DirListBoxTest, startedInAFolderThatCantBeListedShowsTheWayUp)
     EXPECT_EQ(changes, 1);
 }
 
-TEST_F(DirListBoxTest, driveTextOpensThatDrivesCurrentFolder)
+TEST_F(FolderList, DriveTextOpensThatDrivesCurrentFolder)
 {
     struct Case {
         const char* name;

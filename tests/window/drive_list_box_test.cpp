@@ -23,7 +23,7 @@
 
 namespace {
 
-class DriveListBoxTest : public testing::Test {
+class DriveList : public testing::Test {
 protected:
     void SetUp() override
     {
@@ -45,7 +45,7 @@ protected:
 
 }  // namespace
 
-TEST_F(DriveListBoxTest, offersTheSourcesDrivesAndStartsOnTheCurrentFoldersDrive)
+TEST_F(DriveList, OffersTheSourcesDrivesAndStartsOnTheCurrentFoldersDrive)
 {
     DriveListBox onRoot(source);
     QStringList offered;
@@ -58,7 +58,7 @@ TEST_F(DriveListBoxTest, offersTheSourcesDrivesAndStartsOnTheCurrentFoldersDrive
     EXPECT_EQ(DriveListBox(source).Drive(), usbRoot);
 }
 
-TEST_F(DriveListBoxTest, setDriveChoosesTheFoldersDriveAndRaisesChangeOnlyWhenItChanges)
+TEST_F(DriveList, SetDriveChoosesTheFoldersDriveAndRaisesChangeOnlyWhenItChanges)
 {
     struct Case {
         const char* name;
@@ -88,7 +88,7 @@ TEST_F(DriveListBoxTest, setDriveChoosesTheFoldersDriveAndRaisesChangeOnlyWhenIt
     }
 }
 
-TEST_F(DriveListBoxTest, setDriveThrowsWhenNoDriveHoldsTheFolder)
+TEST_F(DriveList, SetDriveThrowsWhenNoDriveHoldsTheFolder)
 {
     DriveListBox box([this] { return QStringList{usbRoot}; });
     int changes = 0;
@@ -101,7 +101,7 @@ TEST_F(DriveListBoxTest, setDriveThrowsWhenNoDriveHoldsTheFolder)
     EXPECT_EQ(changes, 0);
 }
 
-TEST_F(DriveListBoxTest, operatorsChoiceRaisesChange)
+TEST_F(DriveList, OperatorsChoiceRaisesChange)
 {
     DriveListBox box(source);
     QStringList seen;
@@ -116,7 +116,7 @@ TEST_F(DriveListBoxTest, operatorsChoiceRaisesChange)
 
 // A drive handler that sets the drive back when its folder list can't move there runs once more,
 // nested, for the drive set back; that run must find nothing to do.
-TEST_F(DriveListBoxTest, fallbackOfADriveHandlerComesToAnEnd)
+TEST_F(DriveList, FallbackOfADriveHandlerComesToAnEnd)
 {
     DriveListBox drive(source);
     DirListBox dir(source);
@@ -144,7 +144,7 @@ TEST_F(DriveListBoxTest, fallbackOfADriveHandlerComesToAnEnd)
 
 // Drives on folders that share a long leading part, as mounts often do, must not look alike when the
 // list is closed; the open list shows each one whole.
-TEST_F(DriveListBoxTest, closedListTellsDrivesWithTheSameLeadingPartApart)
+TEST_F(DriveList, ClosedListTellsDrivesWithTheSameLeadingPartApart)
 {
     const QString common = rootDrive() + native("media/operator/a-long-folder-name/x/");
     const QStringList mounts{rootDrive(), common + "mnt1", common + "mnt2"};
@@ -211,7 +211,7 @@ struct Group {
 };
 
 // Two volumes mounted on folders of a temporary folder: real drives of the machine while they last.
-class MountedDrivesTest : public testing::Test {
+class MountedDrives : public testing::Test {
 protected:
     void SetUp() override
     {
@@ -258,7 +258,7 @@ protected:
 
 // Folders opened down into a mounted volume stay on the drive that the drive list shows, so every
 // folder above stays one click away; choosing a drive always takes the folder list there.
-TEST_F(MountedDrivesTest, aFolderListOpenedIntoAMountStaysOnItsDrive)
+TEST_F(MountedDrives, AFolderListOpenedIntoAMountStaysOnItsDrive)
 {
     ASSERT_TRUE(QDir::setCurrent(x()));
     Group group(machineDrives);
@@ -291,7 +291,7 @@ TEST_F(MountedDrivesTest, aFolderListOpenedIntoAMountStaysOnItsDrive)
 
 // When the drive chosen can't be read, the drive list goes back to the drive its folder list stands
 // on, not to the innermost mount that holds the open folder.
-TEST_F(MountedDrivesTest, aDriveThatCantBeReadLeadsBackToTheFolderListsDrive)
+TEST_F(MountedDrives, ADriveThatCantBeReadLeadsBackToTheFolderListsDrive)
 {
     ASSERT_TRUE(QDir::setCurrent(x()));
     Group group([] { return machineDrives() << "/nonexistent-drive"; });

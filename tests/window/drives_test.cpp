@@ -10,7 +10,7 @@
 #include <clocale>
 #include <string>
 
-TEST(DriveOf, takesTheLongestRootThatEndsWhereAFolderNameEnds)
+TEST(DriveOf, TakesTheLongestRootThatEndsWhereAFolderNameEnds)
 {
     const QStringList mounts{"/", "/home", "/media", "/media/usb"};
     struct Case {
@@ -36,7 +36,7 @@ TEST(DriveOf, takesTheLongestRootThatEndsWhereAFolderNameEnds)
     }
 }
 
-TEST(MachineDrives, offersTheRootAndOnlyFoldersEachItsOwnDrive)
+TEST(MachineDrives, OffersTheRootAndOnlyFoldersEachItsOwnDrive)
 {
     const QStringList drives = machineDrives();
     EXPECT_TRUE(drives.contains(QDir::toNativeSeparators(QDir::rootPath()))) << drives.join(' ').toStdString();
@@ -50,7 +50,7 @@ TEST(MachineDrives, offersTheRootAndOnlyFoldersEachItsOwnDrive)
 }
 
 // The program's sentences are English, so the reasons in them must be too, whatever the locale says.
-TEST(ReadFolder, givesTheReasonInEnglishUnderAnyLocale)
+TEST(ReadFolder, GivesTheReasonInEnglishUnderAnyLocale)
 {
     const std::string before = std::setlocale(LC_ALL, nullptr);
     const auto restore = qScopeGuard([&] { std::setlocale(LC_ALL, before.c_str()); });

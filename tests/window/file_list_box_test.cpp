@@ -14,7 +14,7 @@
 
 namespace {
 
-class FileListBoxTest : public testing::Test {
+class FileList : public testing::Test {
 protected:
     void SetUp() override
     {
@@ -44,14 +44,14 @@ void click(FileListBox& list, const QString& name, Qt::MouseButton button, Qt::K
 
 }  // namespace
 
-TEST_F(FileListBoxTest, startsInTheCurrentFolder)
+TEST_F(FileList, StartsInTheCurrentFolder)
 {
     EXPECT_EQ(FileListBox("*.pcb").Path(), QDir::toNativeSeparators(QDir::currentPath()));
 }
 
 // Folders, hidden files and names that only begin like the pattern are left out; letter case counts
 // neither in matching nor in the order.
-TEST_F(FileListBoxTest, showsTheMatchingFilesByNameRegardlessOfLetterCase)
+TEST_F(FileList, ShowsTheMatchingFilesByNameRegardlessOfLetterCase)
 {
     struct Case {
         const char* pattern;
@@ -72,7 +72,7 @@ TEST_F(FileListBoxTest, showsTheMatchingFilesByNameRegardlessOfLetterCase)
     }
 }
 
-TEST_F(FileListBoxTest, folderThatCantBeReadThrowsNamingItAndShowsWhatItShowedBefore)
+TEST_F(FileList, FolderThatCantBeReadThrowsNamingItAndShowsWhatItShowedBefore)
 {
     const std::vector<std::pair<QString, QString>> cases{
         {at("missing"), "No such file or directory"},
@@ -92,7 +92,7 @@ TEST_F(FileListBoxTest, folderThatCantBeReadThrowsNamingItAndShowsWhatItShowedBe
     }
 }
 
-TEST_F(FileListBoxTest, allowsOneSelectedEntryAndNoneAfterSetPath)
+TEST_F(FileList, AllowsOneSelectedEntryAndNoneAfterSetPath)
 {
     FileListBox list("*.pcb");
     list.setPath(folder.path());
@@ -107,7 +107,7 @@ TEST_F(FileListBoxTest, allowsOneSelectedEntryAndNoneAfterSetPath)
     EXPECT_EQ(list.FileName(), "");
 }
 
-TEST_F(FileListBoxTest, clickFollowsTheOperatorsSelectionsAndNothingElse)
+TEST_F(FileList, ClickFollowsTheOperatorsSelectionsAndNothingElse)
 {
     FileListBox list("*.pcb");
     list.resize(200, 300);
@@ -136,7 +136,7 @@ TEST_F(FileListBoxTest, clickFollowsTheOperatorsSelectionsAndNothingElse)
 
 // Only the left button chooses, and a single-choice list never goes back to no choice: the window's
 // paths would then name a file that the list no longer shows as chosen.
-TEST_F(FileListBoxTest, otherButtonsAndCtrlNeitherChooseNorTakeTheChoiceBack)
+TEST_F(FileList, OtherButtonsAndCtrlNeitherChooseNorTakeTheChoiceBack)
 {
     struct Case {
         const char* name;
@@ -191,7 +191,7 @@ TEST_F(FileListBoxTest, otherButtonsAndCtrlNeitherChooseNorTakeTheChoiceBack)
 
 // Qt can't hold a name that isn't valid UTF-8 in a QString without loss, and a name with its bytes
 // replaced would lead the merge to another file or none. Such a file is left out; the others stay.
-TEST_F(FileListBoxTest, leavesOutANameThatIsNotUtf8AndShowsTheRest)
+TEST_F(FileList, LeavesOutANameThatIsNotUtf8AndShowsTheRest)
 {
 #ifdef _WIN32
     GTEST_SKIP() << "Windows names are UTF-16, which a QString holds whole";

@@ -122,7 +122,7 @@ protected:
     std::vector<Image> images = iconImages(file);
 };
 
-TEST_F(IconFile, holdsTheThreeImagesInOrderEachWithItsMask)
+TEST_F(IconFile, HoldsTheThreeImagesInOrderEachWithItsMask)
 {
     ASSERT_GE(file.size(), 6u);
     EXPECT_EQ(little(file, 0, 2), 0u);
@@ -151,7 +151,7 @@ TEST_F(IconFile, holdsTheThreeImagesInOrderEachWithItsMask)
     }
 }
 
-TEST_F(IconFile, usesBlackAndWhiteOrTheStandardSixteenColours)
+TEST_F(IconFile, UsesBlackAndWhiteOrTheStandardSixteenColours)
 {
     ASSERT_EQ(images.size(), expectedImages.size());
     EXPECT_EQ(images[0].colour(0), 0x000000u);
@@ -163,7 +163,7 @@ TEST_F(IconFile, usesBlackAndWhiteOrTheStandardSixteenColours)
 }
 
 // A white sheet outlined in black with a cyan band on top, leaning right, on a transparent ground.
-TEST_F(IconFile, showsTheSlantedSheetWithItsBand)
+TEST_F(IconFile, ShowsTheSlantedSheetWithItsBand)
 {
     ASSERT_EQ(images.size(), expectedImages.size());
     for (std::size_t i = 0; i < images.size(); ++i) {
@@ -206,7 +206,7 @@ TEST_F(IconFile, showsTheSlantedSheetWithItsBand)
 }
 
 // Windows takes the icon from these pieces; they must be the images of corvane.ico, numbered 30001-30003.
-TEST_F(IconFile, windowsResourcePiecesAreItsImages)
+TEST_F(IconFile, WindowsResourcePiecesAreItsImages)
 {
     ASSERT_EQ(images.size(), expectedImages.size());
     const Bytes group = readResource("corvane-group.bin");
@@ -223,7 +223,7 @@ TEST_F(IconFile, windowsResourcePiecesAreItsImages)
     }
 }
 
-TEST(Logo, is986By371AtTwentyFourBitsAPixel)
+TEST(Logo, Is986By371AtTwentyFourBitsAPixel)
 {
     const Bytes png = readResource("logo.png");
     ASSERT_GE(png.size(), 33u);
@@ -296,7 +296,7 @@ void PrintTo(const Script& script, std::ostream* out)
 class Scripts : public testing::TestWithParam<Script> {};
 
 // Run into a folder of their own, the scripts draw the committed files again.
-TEST_P(Scripts, stillDrawTheCommittedFiles)
+TEST_P(Scripts, StillDrawTheCommittedFiles)
 {
     const QString python = QStringLiteral(CORVANE_PYTHON);
     if (python.isEmpty())
