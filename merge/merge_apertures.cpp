@@ -108,7 +108,7 @@ bool CopyLineInPieces(LineReader& board, LineWriter& output, bool searched)
     PieceSearch search;
     bool found = false;
     for (;;) {
-        output.WriteLinePiece(piece.text);
+        output.WriteAsItStands(piece.text);
         if (searched)
             found = search.Feed(piece.text);
         if (piece.lineEnds || board.AtEnd())
@@ -140,12 +140,12 @@ void Merge(const std::filesystem::path& pcbPath, const std::filesystem::path& ga
                 const std::size_t insertionLineEnd = run.find('\n', found - 1);
                 // A run is whole lines, each with its CR LF, so a line end follows every mark in it.
                 assert(insertionLineEnd != std::string_view::npos);
-                lines.WriteCrLfLines(run.substr(0, insertionLineEnd + 1));
+                lines.WriteAsItStands(run.substr(0, insertionLineEnd + 1));
                 inserted = true;
                 WriteApertureRecords(apertures, gapPath, lines);
                 run.remove_prefix(insertionLineEnd + 1);
             }
-            lines.WriteCrLfLines(run);
+            lines.WriteAsItStands(run);
             continue;
         }
 
