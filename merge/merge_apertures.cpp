@@ -74,19 +74,18 @@ void WriteApertureRecords(LineReader& apertures, const std::filesystem::path& ga
     std::size_t lineNumber = 0;
     while (!apertures.AtEnd()) {
         ++lineNumber;
-        std::string_view line;
-        try {
-            line = apertures.ReadLine();
-        } catch (const LineTooLong& error) {
-            throw MergeError("Cannot make an aperture from line " + std::to_string(lineNumber) +
-                             " of the aperture list " + Quoted(gapPath) + ": " + error.what());
+        ApertureLine line;
+        for (LinePiece piece = apertures.ReadLinePiece();; piece = apertures.ReadLinePiece()) {
+            line.Feed(piece.text);
+            if (piece.lineEnds || apertures.AtEnd())
+                break;
         }
-        const std::optional<std::string_view> shapeText = ShapeTest(line);
+        const std::optional<std::string_view> shapeText = line.Shape();
         if (!shapeText)
             continue;
         std::array<std::string, 8> recordLines;
         try {
-            recordLines = RecordLines(MakeRecord(line, *shapeText));
+            recordLines = RecordLines(line.Record(*shapeText));
         } catch (const ApertureLineError& error) {
             throw MergeError("Cannot make an aperture from line " + std::to_string(lineNumber) +
                              " of the aperture list " + Quoted(gapPath) + ": " + error.what());

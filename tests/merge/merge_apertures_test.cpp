@@ -103,6 +103,15 @@ TEST(MergeApertures, PutsTheRecordsInTheirPlace)
         {"skipped lines after the last qualifying line", "drawPolygons\r\nb\r\n",
          "skipped\r\n"s + kR11 + "\r\n\r\nskipped\r\n", "drawPolygons|R11|b|"},
         {"list order kept", "drawPolygons\r\n", kR11 + "\r\n"s + kR10 + "\n" + kR11, "drawPolygons|R11|R10|R11|"},
+        // Far longer than a read buffer, and than any aperture line: nothing names a shape in it.
+        {"aperture line of 9 MiB without a shape", "drawPolygons\r\nb\r\n",
+         kR11 + "\r\n"s + std::string(9 << 20, '.') + " ROUN D RECTANGL\r\n" + kR10, "drawPolygons|R11|R10|b|"},
+        // The read buffer's edges cut its keyword and the width before its first ".".
+        {"aperture line across read buffers", "drawPolygons\r\n",
+         "D40 " + std::string(Module1::kReadBufferSize - 6, ' ') + "ROUND" +
+             std::string(Module1::kReadBufferSize - 4, ' ') + "012.0 020.0 034.0\r\n" + kR11,
+         "drawPolygons|(apertureDef|(dCode 40 )|(apertureShape Ellipse)|(width 012)|(height 034)|(holeDiam 0)|"
+         "(desc \"\")|)|R11|"},
     };
     for (const PlaceCase& c : cases) {
         TestFolder folder;
