@@ -154,6 +154,10 @@ void Merge(const std::filesystem::path& pcbPath, const std::filesystem::path& ga
         }
     }
 
+    // An input that another program saved meanwhile may have given a cut or mixed copy; the earlier
+    // output is better kept than replaced by that.
+    board.ConfirmUnchanged();
+    apertures.ConfirmUnchanged();
     lines.Flush();
     output.Commit();
 }
