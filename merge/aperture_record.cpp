@@ -28,6 +28,9 @@ constexpr std::array<ShapeKeyword, 4> kShapeKeywords{{
 template <std::size_t N>
 void ApertureLine::Tail<N>::Append(std::string_view text)
 {
+    // An empty view may hold no pointer at all, which memcpy must not be given.
+    if (text.empty())
+        return;
     if (text.size() >= N) {
         std::memcpy(chars.data(), text.data() + text.size() - N, N);
         size = N;
@@ -41,6 +44,8 @@ void ApertureLine::Tail<N>::Append(std::string_view text)
 
 void ApertureLine::Feed(std::string_view piece)
 {
+    if (piece.empty())
+        return;
     // Where a piece's edge cuts a keyword, it stands whole in the end of the earlier pieces joined to
     // the start of this one.
     Tail<2 * (kLongestKeyword - 1)> joint;
