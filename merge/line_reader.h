@@ -2,8 +2,8 @@
 #pragma once
 
 #include <cstddef>
-#include <filesystem>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>

@@ -1,5 +1,4 @@
-// Tests of the shape test and of the aperture definition record made from one aperture line, which
-// comes in pieces cut anywhere.
+// Tests of the shape test and of the aperture definition record made from one aperture line in pieces.
 #include "aperture_record.h"
 
 #include <gtest/gtest.h>
