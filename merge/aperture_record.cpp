@@ -44,6 +44,8 @@ void ApertureLine::Tail<N>::Append(std::string_view text)
 
 void ApertureLine::Feed(std::string_view piece)
 {
+    static_assert(std::ranges::all_of(kShapeKeywords,
+                                      [](const ShapeKeyword& row) { return row.keyword.size() <= kLongestKeyword; }));
     if (piece.empty())
         return;
     // Where a piece's edge cuts a keyword, it stands whole in the end of the earlier pieces joined to
