@@ -1,6 +1,9 @@
 // The aperture definition record: the shape test and the record's eight lines.
 #include "aperture_record.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "text_operations.h"
 
 namespace Module1 {
@@ -20,56 +23,102 @@ constexpr std::array<ShapeKeyword, 4> kShapeKeywords{{
     {"SQUARE", "(apertureShape Rect)"},
 }};
 
-constexpr std::size_t kCutLength = 3;
-
-// The line as an error message can show it: control bytes (a NUL would end the message) as "?", and
-// a very long line cut short.
-std::string Shown(std::string_view line)
-{
-    constexpr std::size_t kMostShown = 100;
-    std::string shown;
-    for (const char c : line.substr(0, kMostShown)) {
-        const auto byte = static_cast<unsigned char>(c);
-        shown += byte < 0x20 || byte == 0x7F ? '?' : c;
-    }
-    if (line.size() > kMostShown)
-        shown += "...";
-    return '"' + shown + '"';
-}
-
 }  // namespace
 
-std::optional<std::string_view> ShapeTest(std::string_view line)
+template <std::size_t N>
+void ApertureLine::Tail<N>::Append(std::string_view text)
 {
-    for (const ShapeKeyword& row : kShapeKeywords) {
-        if (Find(line, row.keyword, 1) != 0)
-            return row.shapeText;
+    // An empty view may hold no pointer at all, which memcpy must not be given.
+    if (text.empty())
+        return;
+    if (text.size() >= N) {
+        std::memcpy(chars.data(), text.data() + text.size() - N, N);
+        size = N;
+        return;
+    }
+    const std::size_t kept = std::min(size, N - text.size());
+    std::memmove(chars.data(), chars.data() + size - kept, kept);
+    std::memcpy(chars.data() + kept, text.data(), text.size());
+    size = kept + text.size();
+}
+
+void ApertureLine::Feed(std::string_view piece)
+{
+    static_assert(std::ranges::all_of(kShapeKeywords,
+                                      [](const ShapeKeyword& row) { return row.keyword.size() <= kLongestKeyword; }));
+    if (piece.empty())
+        return;
+    // Where a piece's edge cuts a keyword, it stands whole in the end of the earlier pieces joined to
+    // the start of this one.
+    Tail<2 * (kLongestKeyword - 1)> joint;
+    joint.Append(keywordTail_.View());
+    joint.Append(piece.substr(0, kLongestKeyword - 1));
+    for (std::size_t row = 0; row < kShapeKeywords.size(); ++row) {
+        const std::string_view keyword = kShapeKeywords[row].keyword;
+        holds_[row] = holds_[row] || Find(joint.View(), keyword, 1) != 0 || Find(piece, keyword, 1) != 0;
+    }
+    keywordTail_.Append(piece);
+
+    if (size_ < kShown) {
+        const std::size_t head = std::min<std::size_t>(piece.size(), kShown - size_);
+        std::memcpy(head_.data() + size_, piece.data(), head);
+    }
+
+    // Only the first three "." count; the rest of a line is read past.
+    for (std::size_t start = 1; dots_ < dotAt_.size();) {
+        const std::size_t dot = Find(piece, ".", start);
+        if (dot == 0)
+            break;
+        beforeDot_[dots_] = cutTail_;
+        beforeDot_[dots_].Append(Take(piece, 1, dot - 1));
+        dotAt_[dots_] = size_ + dot;
+        ++dots_;
+        start = dot + 1;
+    }
+    cutTail_.Append(piece);
+    size_ += piece.size();
+}
+
+std::optional<std::string_view> ApertureLine::Shape() const
+{
+    for (std::size_t row = 0; row < kShapeKeywords.size(); ++row) {
+        if (holds_[row])
+            return kShapeKeywords[row].shapeText;
     }
     return std::nullopt;
 }
 
-ApertureRecord MakeRecord(std::string_view line, std::string_view shapeText)
+// The line as an error message can show it: control bytes (a NUL would end the message) as "?", and
+// a long line cut short.
+std::string ApertureLine::Shown() const
 {
-    const std::size_t p1 = Find(line, ".", 1);
-    const std::size_t p2 = Find(line, ".", p1 + 1);
-    // With exactly one ".", p2 is 0 and this finds that one "." again.
-    const std::size_t p3 = Find(line, ".", p2 + 1);
+    std::string shown = "\"";
+    for (std::size_t at = 0; at < std::min<std::uint64_t>(size_, kShown); ++at) {
+        const auto byte = static_cast<unsigned char>(head_[at]);
+        shown += byte < 0x20 || byte == 0x7F ? '?' : head_[at];
+    }
+    if (size_ > kShown)
+        shown += "...";
+    return shown + '"';
+}
 
-    if (p1 == 0)
-        throw ApertureLineError(Shown(line) + " holds no \".\", so it gives no width");
-    if (p1 <= kCutLength)
-        throw ApertureLineError("the first \".\" of " + Shown(line) + " stands at position " + std::to_string(p1) +
+ApertureRecord ApertureLine::Record(std::string_view shapeText) const
+{
+    if (dots_ == 0)
+        throw ApertureLineError(Shown() + " holds no \".\", so it gives no width");
+    if (dotAt_[0] <= kCut)
+        throw ApertureLineError("the first \".\" of " + Shown() + " stands at position " + std::to_string(dotAt_[0]) +
                                 ", with no room for the three characters of the width before it");
-    if (p2 != 0 && p3 == 0)
+    if (dots_ == 2)
         throw ApertureLineError(
-            Shown(line) +
-            " holds exactly two \".\", so it gives no height: an aperture line needs one, or three or more");
+            Shown() + " holds exactly two \".\", so it gives no height: an aperture line needs one, or three or more");
 
     ApertureRecord record;
-    record.dCode = Take(line, 2, kCutLength);
+    record.dCode = Take({head_.data(), std::min<std::uint64_t>(size_, kShown)}, 2, kCut);
     record.apertureShape = shapeText;
-    record.width = Take(line, p1 - kCutLength, kCutLength);
-    record.height = Take(line, p3 - kCutLength, kCutLength);
+    record.width = beforeDot_[0].View();
+    // With exactly one ".", the search for the third finds the first again.
+    record.height = dots_ == 1 ? record.width : beforeDot_[2].View();
     if (NumericValue(TrimLeadingBlanks(record.height)) == 0.0)
         record.height = record.width;
     return record;

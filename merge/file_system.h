@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace Module1 {
@@ -80,5 +81,17 @@ int RenameOnto(const std::filesystem::path& from, const std::filesystem::path& t
 // The system's own English text, in UTF-8, for an error code of the platform's own (a Windows error);
 // empty where the platform has no such codes or no text for this one.
 std::string SystemErrorText(int code);
+
+// What tells that an open file changed since it was last looked at: its size, and the time it was
+// last written, in the platform's own units.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of an open file; nothing, with errno set, when the system can't tell it.
+std::optional<FileStamp> Stamp(std::FILE* file);
 
 }  // namespace Module1

@@ -188,4 +188,14 @@ std::string SystemErrorText(int)
     return {};
 }
 
+std::optional<FileStamp> Stamp(std::FILE* file)
+{
+    struct stat status {};
+    if (::fstat(::fileno(file), &status) != 0)
+        return std::nullopt;
+    // To the nanosecond where the file system keeps it: a rewrite within the same second still shows.
+    return FileStamp{static_cast<std::uint64_t>(status.st_size),
+                     static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec};
+}
+
 }  // namespace Module1

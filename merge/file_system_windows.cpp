@@ -234,4 +234,17 @@ std::string SystemErrorText(int code)
     return utf8;
 }
 
+std::optional<FileStamp> Stamp(std::FILE* file)
+{
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(HandleOf(file), &information)) {
+        errno = ErrorNumber(GetLastError());
+        return std::nullopt;
+    }
+    // The write time in the file system's own ticks of 100 ns.
+    return FileStamp{(std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow,
+                     static_cast<std::int64_t>((std::uint64_t{information.ftLastWriteTime.dwHighDateTime} << 32) |
+                                               information.ftLastWriteTime.dwLowDateTime)};
+}
+
 }  // namespace Module1

@@ -34,12 +34,10 @@ bool CrLfBlock(const char* at)
 
 }  // namespace
 
-LineReader::LineReader(const std::filesystem::path& path, std::string_view role, std::size_t bufferSize,
-                       std::size_t longestLine)
+LineReader::LineReader(const std::filesystem::path& path, std::string_view role, std::size_t bufferSize)
     : description_(std::string("the ") + std::string(role) + " " + Quoted(path)),
       buffer_(std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(bufferSize, 1))),
-      capacity_(std::max<std::size_t>(bufferSize, 1)),
-      longestLine_(longestLine)
+      capacity_(std::max<std::size_t>(bufferSize, 1))
 {
     OpenedFile opened = OpenForReading(path);
     if (opened.kind == FileKind::Folder)
@@ -49,6 +47,26 @@ LineReader::LineReader(const std::filesystem::path& path, std::string_view role,
     if (!opened.file)
         throw MergeError("Cannot open " + description_ + ": " + Reason(opened.error));
     file_ = std::move(opened.file);
+    errno = 0;
+    const std::optional<FileStamp> stamp = Stamp(file_.get());
+    if (!stamp)
+        throw MergeError("Cannot read " + description_ + ": " + Reason(errno));
+    opened_ = *stamp;
+}
+
+void LineReader::Changed() const
+{
+    throw MergeError("Cannot read " + description_ + ": it changed while it was read");
+}
+
+void LineReader::ConfirmUnchanged() const
+{
+    errno = 0;
+    const std::optional<FileStamp> now = Stamp(file_.get());
+    if (!now)
+        throw MergeError("Cannot read " + description_ + ": " + Reason(errno));
+    if (*now != opened_)
+        Changed();
 }
 
 bool LineReader::Fill()
@@ -66,6 +84,10 @@ bool LineReader::Fill()
             throw MergeError("Cannot read " + description_ + ": " + Reason(errno));
         atFileEnd_ = true;
     }
+    read_ += end_;
+    // Cut short or grown since it was opened: what was read is not the file that was opened.
+    if (read_ > opened_.size || (atFileEnd_ && read_ != opened_.size))
+        Changed();
     return end_ > 0;
 }
 
@@ -122,36 +144,6 @@ LinePiece LineReader::ReadLinePiece()
     begin_ = end_;
     // The file may end right here, and then so does the line.
     return {piece, atFileEnd_};
-}
-
-std::string_view LineReader::ReadLine()
-{
-    const auto refuse = [this] {
-        const std::string longest = longestLine_ % (std::size_t{1} << 20) == 0
-                                        ? std::to_string(longestLine_ >> 20) + " MiB"
-                                        : std::to_string(longestLine_) + " bytes";
-        throw LineTooLong("the line is longer than " + longest);
-    };
-    LinePiece piece = ReadLinePiece();
-    if (piece.text.size() > longestLine_)
-        refuse();
-    if (piece.lineEnds)
-        return piece.text;
-
-    // Gathered in a block of the longest line's size, taken once: growing a string would double
-    // past the bound.
-    if (!line_)
-        line_ = std::make_unique_for_overwrite<char[]>(longestLine_);
-    std::memcpy(line_.get(), piece.text.data(), piece.text.size());
-    std::size_t size = piece.text.size();
-    while (!piece.lineEnds && !AtEnd()) {
-        piece = ReadLinePiece();
-        if (size + piece.text.size() > longestLine_)
-            refuse();
-        std::memcpy(line_.get() + size, piece.text.data(), piece.text.size());
-        size += piece.text.size();
-    }
-    return {line_.get(), size};
 }
 
 std::string_view LineReader::ReadCrLfLines()

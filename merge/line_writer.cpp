@@ -36,16 +36,6 @@ void LineWriter::WriteLine(std::string_view line)
     Append(kLineEnd);
 }
 
-void LineWriter::WriteCrLfLines(std::string_view lines)
-{
-    WriteAsItStands(lines);
-}
-
-void LineWriter::WriteLinePiece(std::string_view piece)
-{
-    WriteAsItStands(piece);
-}
-
 void LineWriter::EndLine()
 {
     Append(kLineEnd);

@@ -22,19 +22,15 @@ public:
 
     void WriteLine(std::string_view line);
 
-    // Writes text that already consists of whole lines ending in CR LF, as it stands.
-    void WriteCrLfLines(std::string_view lines);
-
-    // Writes a line in pieces, for a line too long to be held whole: each piece as it stands, and
-    // EndLine() after the last.
-    void WriteLinePiece(std::string_view piece);
+    // Writes bytes as they stand, without a line end: whole lines that already end in CR LF, or a
+    // piece of a line too long to be held whole, which EndLine() ends after its last piece.
+    void WriteAsItStands(std::string_view bytes);
     void EndLine();
 
     // Hands everything written so far to the operating system.
     void Flush();
 
 private:
-    void WriteAsItStands(std::string_view bytes);
     void Append(std::string_view bytes);
     void WriteOut(const char* data, std::size_t size);
 

@@ -74,19 +74,18 @@ void WriteApertureRecords(LineReader& apertures, const std::filesystem::path& ga
     std::size_t lineNumber = 0;
     while (!apertures.AtEnd()) {
         ++lineNumber;
-        std::string_view line;
-        try {
-            line = apertures.ReadLine();
-        } catch (const LineTooLong& error) {
-            throw MergeError("Cannot make an aperture from line " + std::to_string(lineNumber) +
-                             " of the aperture list " + Quoted(gapPath) + ": " + error.what());
+        ApertureLine line;
+        for (LinePiece piece = apertures.ReadLinePiece();; piece = apertures.ReadLinePiece()) {
+            line.Feed(piece.text);
+            if (piece.lineEnds || apertures.AtEnd())
+                break;
         }
-        const std::optional<std::string_view> shapeText = ShapeTest(line);
+        const std::optional<std::string_view> shapeText = line.Shape();
         if (!shapeText)
             continue;
         std::array<std::string, 8> recordLines;
         try {
-            recordLines = RecordLines(MakeRecord(line, *shapeText));
+            recordLines = RecordLines(line.Record(*shapeText));
         } catch (const ApertureLineError& error) {
             throw MergeError("Cannot make an aperture from line " + std::to_string(lineNumber) +
                              " of the aperture list " + Quoted(gapPath) + ": " + error.what());
@@ -108,7 +107,7 @@ bool CopyLineInPieces(LineReader& board, LineWriter& output, bool searched)
     PieceSearch search;
     bool found = false;
     for (;;) {
-        output.WriteLinePiece(piece.text);
+        output.WriteAsItStands(piece.text);
         if (searched)
             found = search.Feed(piece.text);
         if (piece.lineEnds || board.AtEnd())
@@ -140,12 +139,12 @@ void Merge(const std::filesystem::path& pcbPath, const std::filesystem::path& ga
                 const std::size_t insertionLineEnd = run.find('\n', found - 1);
                 // A run is whole lines, each with its CR LF, so a line end follows every mark in it.
                 assert(insertionLineEnd != std::string_view::npos);
-                lines.WriteCrLfLines(run.substr(0, insertionLineEnd + 1));
+                lines.WriteAsItStands(run.substr(0, insertionLineEnd + 1));
                 inserted = true;
                 WriteApertureRecords(apertures, gapPath, lines);
                 run.remove_prefix(insertionLineEnd + 1);
             }
-            lines.WriteCrLfLines(run);
+            lines.WriteAsItStands(run);
             continue;
         }
 
@@ -155,6 +154,10 @@ void Merge(const std::filesystem::path& pcbPath, const std::filesystem::path& ga
         }
     }
 
+    // An input that another program saved meanwhile may have given a cut or mixed copy; the earlier
+    // output is better kept than replaced by that.
+    board.ConfirmUnchanged();
+    apertures.ConfirmUnchanged();
     lines.Flush();
     output.Commit();
 }

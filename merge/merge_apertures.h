@@ -15,8 +15,9 @@ namespace Module1 {
 // read-only file or any other file that is not a regular file is refused before anything is written;
 // one that is a link is written through to the file it leads to, and an existing file keeps its
 // permissions, and where it matters its owner, group and other links. Memory stays bounded whatever
-// the inputs: board lines of any length are copied in pieces, and an aperture line longer than
-// 8 MiB (kLongestLine) is refused.
+// the inputs: lines of any length are read in pieces. An input that changes while it is read (its
+// size or write time no longer what it was when it was opened, or its end not where its size said)
+// fails the merge before the output is kept.
 void MergeApertures(const std::filesystem::path& pcbPath, const std::filesystem::path& gapPath,
                     const std::filesystem::path& outputPath);
 

@@ -2,8 +2,6 @@
 #include "text_operations.h"
 
 #include <charconv>
-#include <limits>
-#include <system_error>
 
 namespace Module1 {
 
@@ -63,12 +61,7 @@ double NumericValue(std::string_view text)
     // The extent is known to be plain fixed notation, so from_chars reads exactly it.
     const std::string_view number = text.substr(numberStart, end - numberStart);
     double value = 0.0;
-    const auto result = std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::fixed);
-    if (result.ec == std::errc::result_out_of_range) {
-        // Too large or too small for a double; either way it is not zero.
-        const bool large = number.find_first_of("123456789") < number.find('.');
-        value = large ? std::numeric_limits<double>::infinity() : std::numeric_limits<double>::denorm_min();
-    }
+    std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::fixed);
     return negative ? -value : value;
 }
 

@@ -17,7 +17,8 @@ std::string_view Take(std::string_view text, std::size_t start, std::size_t leng
 std::string_view TrimLeadingBlanks(std::string_view text);
 
 // The number at the start of `text`: an optional sign, digits, and an optional "." with more digits.
-// Whatever follows ends the number; a text that begins with no number reads as 0.
+// Whatever follows ends the number; a text that begins with no number reads as 0. Made for the three
+// characters of a cut, whose number always fits a double: one that doesn't would read as 0.
 double NumericValue(std::string_view text);
 
 }  // namespace Module1

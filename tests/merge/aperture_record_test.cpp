@@ -1,16 +1,45 @@
-// Tests of the shape test and of the aperture definition record made from one aperture line.
+// Tests of the shape test and of the aperture definition record made from one aperture line in pieces.
 #include "aperture_record.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
+using Module1::ApertureLine;
 using Module1::ApertureLineError;
-using Module1::MakeRecord;
 using Module1::RecordLines;
-using Module1::ShapeTest;
+
+// Every case is read whole and in pieces of these sizes, so that an edge between two pieces falls
+// at every place of a short line: inside each keyword, on each ".", among the three characters
+// before it, and inside the D-code.
+const std::vector<std::size_t> kPieceSizes = {1, 2, 3, 4, 5, 7, 8, 9, 10, 16};
+
+ApertureLine Fed(std::string_view line, std::size_t pieceSize)
+{
+    ApertureLine fed;
+    for (std::size_t at = 0; at < line.size(); at += pieceSize)
+        fed.Feed(line.substr(at, pieceSize));
+    return fed;
+}
+
+// The line whole, then in pieces of each size; with empty pieces between, as a reader may give.
+std::vector<std::pair<std::string, ApertureLine>> AllWays(std::string_view line)
+{
+    std::vector<std::pair<std::string, ApertureLine>> ways;
+    ways.emplace_back("whole", Fed(line, std::max<std::size_t>(line.size(), 1)));
+    for (std::size_t size : kPieceSizes)
+        ways.emplace_back("pieces of " + std::to_string(size), Fed(line, size));
+    ApertureLine withEmpty;
+    for (char c : line) {
+        withEmpty.Feed({});
+        withEmpty.Feed({&c, 1});
+    }
+    ways.emplace_back("with empty pieces", withEmpty);
+    return ways;
+}
 
 TEST(ShapeTest, TriesTheKeywordsInTheirOrderWhereverTheyStand)
 {
@@ -28,31 +57,39 @@ TEST(ShapeTest, TriesTheKeywordsInTheirOrderWhereverTheyStand)
         {"round tried before square", "D23 SQUARE ROUND 010.0 010.0 010.0", "(apertureShape Ellipse)"},
         {"rectangle tried before oblong", "D24 OBLONG RECTANGLE 010.0 010.0 010.0", "(apertureShape Rect)"},
         {"oblong tried before square", "D24 SQUARE OBLONG 1.0", "(apertureShape Oval)"},
+        {"round last, square first", "SQUARE xxxxxxxxxxxxxxxxxxxx ROUND", "(apertureShape Ellipse)"},
         {"keyword alone", "ROUND", "(apertureShape Ellipse)"},
         {"keyword in the d-code", "DROUND", "(apertureShape Ellipse)"},
+        {"keyword after a near miss", "D26 ROUROUND", "(apertureShape Ellipse)"},
+        {"keyword after a repeated letter", "D26 RRECTANGLE", "(apertureShape Rect)"},
+        {"longest keyword after a near miss", "RECTANGLRECTANGLE", "(apertureShape Rect)"},
         {"lower case", "D25 round 010.0 010.0 010.0", nullptr},
         {"capital first letter", "D25 Round Square 010.0", nullptr},
         {"cut keyword", "D25 ROUN D 010.0", nullptr},
+        {"near misses only", "RECTANGL OBLON SQUAR ROUN OUND", nullptr},
+        {"near miss of the longest keyword, repeated", "RECTANGLRECTANGLRECTANGL", nullptr},
         {"short line", "ROUN", nullptr},
         {"empty line", "", nullptr},
     };
     for (const Case& c : cases) {
-        const std::optional<std::string_view> shape = ShapeTest(c.line);
-        if (c.expected)
-            EXPECT_EQ(shape, std::optional<std::string_view>(c.expected)) << c.name;
-        else
-            EXPECT_FALSE(shape) << c.name;
+        for (const auto& [way, line] : AllWays(c.line)) {
+            const std::optional<std::string_view> shape = line.Shape();
+            if (c.expected)
+                EXPECT_EQ(shape, std::optional<std::string_view>(c.expected)) << c.name << ", " << way;
+            else
+                EXPECT_FALSE(shape) << c.name << ", " << way;
+        }
     }
 }
 
 TEST(ApertureRecord, WritesTheEightLinesOfTheRecord)
 {
-    const std::string line = "D12 ROUND 010.0 020.0 030.0";
+    const ApertureLine line = Fed("D12 ROUND 010.0 020.0 030.0", 4);
     const std::array<std::string, 8> expected = {
         "(apertureDef", "(dCode 12 )", "(apertureShape Ellipse)", "(width 010)", "(height 030)", "(holeDiam 0)",
         "(desc \"\")",  ")",
     };
-    EXPECT_EQ(RecordLines(MakeRecord(line, *ShapeTest(line))), expected);
+    EXPECT_EQ(RecordLines(line.Record(*line.Shape())), expected);
 }
 
 TEST(ApertureRecord, CutsDCodeWidthAndHeightFromTheirPlaces)
@@ -70,6 +107,7 @@ TEST(ApertureRecord, CutsDCodeWidthAndHeightFromTheirPlaces)
         {"four dots", "D27 ROUND 012.0 020.0 030.0 040.0", "27 ", "012", "030"},
         {"one dot", "D15 SQUARE 025.5", "15 ", "025", "025"},
         {"first dot at position 4", "D10.5 ROUND", "10.", "D10", "D10"},
+        {"dots side by side", "D11 ROUND 123...", "11 ", "123", "3.."},
         {"d-code from fixed places", "D100ROUND 060.0 060.0 001.0", "100", "060", "001"},
         {"d-code holding the keyword", "XROUND 010.0 010.0 010.0", "ROU", "010", "010"},
         {"height 000 reads as zero", "D18 ROUND 012.0 020.0 000.0", "18 ", "012", "012"},
@@ -81,12 +119,15 @@ TEST(ApertureRecord, CutsDCodeWidthAndHeightFromTheirPlaces)
         {"width with a leading blank", "D13 ROUND 10.0 20.0 30.0", "13 ", " 10", " 30"},
         {"signs and letters stay", "D14 ROUND +1a.0 2.0 -1x.0", "14 ", "+1a", "-1x"},
         {"dots beyond 32767", "D31 ROUND" + far + "011.0" + far + "022.0" + far + "033.0", "31 ", "011", "033"},
+        {"keyword beyond the dots", "D32 012.0 020.0 030.0" + far + "OBLONG", "32 ", "012", "030"},
     };
     for (const Case& c : cases) {
-        const Module1::ApertureRecord record = MakeRecord(c.line, *ShapeTest(c.line));
-        EXPECT_EQ(record.dCode, c.dCode) << c.name;
-        EXPECT_EQ(record.width, c.width) << c.name;
-        EXPECT_EQ(record.height, c.height) << c.name;
+        for (const auto& [way, line] : AllWays(c.line)) {
+            const Module1::ApertureRecord record = line.Record(*line.Shape());
+            EXPECT_EQ(record.dCode, c.dCode) << c.name << ", " << way;
+            EXPECT_EQ(record.width, c.width) << c.name << ", " << way;
+            EXPECT_EQ(record.height, c.height) << c.name << ", " << way;
+        }
     }
 }
 
@@ -111,15 +152,22 @@ TEST(ApertureRecord, RefusesALineThatGivesNoWidthOrHeight)
          "before it"},
         {"control bytes shown as ?", std::string("D\0\tROUND", 8) + "\r",
          "\"D??ROUND?\" holds no \".\", so it gives no width"},
+        {"exactly 100 characters shown whole", "ROUND" + std::string(95, 'x'),
+         "\"ROUND" + std::string(95, 'x') + "\" holds no \".\", so it gives no width"},
         {"long line cut short", "ROUND" + std::string(200, 'x'),
          "\"ROUND" + std::string(95, 'x') + "...\" holds no \".\", so it gives no width"},
+        {"two dots far apart in a long line", "D33 ROUND 010.0" + std::string(200, 'x') + "020.0",
+         "\"D33 ROUND 010.0" + std::string(85, 'x') +
+             "...\" holds exactly two \".\", so it gives no height: an aperture line needs one, or three or more"},
     };
     for (const Case& c : cases) {
-        try {
-            MakeRecord(c.line, "(apertureShape Ellipse)");
-            ADD_FAILURE() << c.name << ": no error";
-        } catch (const ApertureLineError& error) {
-            EXPECT_EQ(error.what(), c.reason) << c.name;
+        for (const auto& [way, line] : AllWays(c.line)) {
+            try {
+                line.Record("(apertureShape Ellipse)");
+                ADD_FAILURE() << c.name << ", " << way << ": no error";
+            } catch (const ApertureLineError& error) {
+                EXPECT_EQ(error.what(), c.reason) << c.name << ", " << way;
+            }
         }
     }
 }

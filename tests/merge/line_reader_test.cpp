@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,14 +18,16 @@ using merge_test::TestFolder;
 using Module1::LineReader;
 using namespace std::string_literals;
 
-std::vector<std::string> ReadAll(const std::filesystem::path& path, std::size_t bufferSize)
+// The next line, its pieces joined.
+std::string ReadJoined(LineReader& reader)
 {
-    LineReader reader(path, "board file", bufferSize);
-    std::vector<std::string> lines;
-    while (!reader.AtEnd())
-        lines.emplace_back(reader.ReadLine());
-    EXPECT_TRUE(reader.ReadLine().empty());
-    return lines;
+    std::string line;
+    for (;;) {
+        const Module1::LinePiece piece = reader.ReadLinePiece();
+        line += piece.text;
+        if (piece.lineEnds || reader.AtEnd())
+            return line;
+    }
 }
 
 struct SplitCase {
@@ -54,17 +59,6 @@ const std::vector<SplitCase>& SplitCases()
     return cases;
 }
 
-TEST(LineReader, SplitsOnEveryLineEndAtEveryBufferEdge)
-{
-    TestFolder folder;
-    for (const SplitCase& c : SplitCases()) {
-        const std::filesystem::path file = folder.Write("lines.txt", c.bytes);
-        for (std::size_t bufferSize = 1; bufferSize <= 12; ++bufferSize)
-            EXPECT_EQ(ReadAll(file, bufferSize), c.lines) << c.name << ", buffer of " << bufferSize;
-        EXPECT_EQ(ReadAll(file, Module1::kReadBufferSize), c.lines) << c.name;
-    }
-}
-
 // Takes runs of CR LF lines where there are any and single lines elsewhere, as the merge does.
 std::vector<std::string> ReadInRuns(const std::filesystem::path& path, std::size_t bufferSize)
 {
@@ -73,7 +67,7 @@ std::vector<std::string> ReadInRuns(const std::filesystem::path& path, std::size
     while (!reader.AtEnd()) {
         std::string_view run = reader.ReadCrLfLines();
         if (run.empty()) {
-            lines.emplace_back(reader.ReadLine());
+            lines.push_back(ReadJoined(reader));
             continue;
         }
         EXPECT_EQ(run.substr(run.size() - 2), "\r\n");
@@ -103,7 +97,7 @@ TEST(LineReader, GivesRunsOfCrLfLinesThatSplitAsLinesWould)
     LineReader reader(file, "board file");
     EXPECT_EQ(reader.ReadCrLfLines(), crLfLines + crLfLines);
     EXPECT_EQ(reader.ReadCrLfLines(), "");
-    EXPECT_EQ(reader.ReadLine(), "g");
+    EXPECT_EQ(ReadJoined(reader), "g");
     EXPECT_EQ(reader.ReadCrLfLines(), "h\r\n");
     EXPECT_TRUE(reader.AtEnd());
 }
@@ -142,32 +136,98 @@ std::vector<std::string> ReadInPieces(const std::filesystem::path& path, std::si
         }
         lines.push_back(line);
     }
+    EXPECT_TRUE(reader.ReadLinePiece().text.empty());
+    reader.ConfirmUnchanged();
     return lines;
 }
 
-TEST(LineReader, GivesLinesInPiecesThatJoinAsLinesWould)
+TEST(LineReader, SplitsOnEveryLineEndAtEveryBufferEdge)
 {
     TestFolder folder;
     for (const SplitCase& c : SplitCases()) {
         const std::filesystem::path file = folder.Write("lines.txt", c.bytes);
         for (std::size_t bufferSize = 1; bufferSize <= 12; ++bufferSize)
             EXPECT_EQ(ReadInPieces(file, bufferSize), c.lines) << c.name << ", buffer of " << bufferSize;
+        EXPECT_EQ(ReadInPieces(file, Module1::kReadBufferSize), c.lines) << c.name;
     }
 }
 
-TEST(LineReader, RefusesALineLongerThanItsLongest)
+// Another program saving the file while it is read: the file cut short, grown, or written anew in
+// place, after `piecesBefore` pieces have been read. Every change is noticed, read to the end or not.
+TEST(LineReader, NoticesAFileThatChangesWhileItIsRead)
 {
+    namespace fs = std::filesystem;
+    const std::string bytes = "abcd\r\nefgh\r\nijkl\r\n";
+    const auto overwrite = [](const fs::path& path, long at, const std::string& text) {
+        const Module1::FilePtr file(std::fopen(path.string().c_str(), "r+b"));
+        ASSERT_TRUE(file);
+        ASSERT_EQ(std::fseek(file.get(), at, SEEK_SET), 0);
+        ASSERT_EQ(std::fwrite(text.data(), 1, text.size(), file.get()), text.size());
+    };
+    // The write time set apart from the opened file's, which a rewrite within the same tick of the
+    // file system's clock would not show.
+    const auto touch = [](const fs::path& path) {
+        fs::last_write_time(path, fs::last_write_time(path) - std::chrono::hours(1));
+    };
+    struct Case {
+        const char* name;
+        std::size_t piecesBefore;
+        std::function<void(const fs::path&)> change;
+        bool noticed;
+    };
+    const Case cases[] = {
+        {"unchanged", 2, [](const fs::path&) {}, false},
+        {"cut short before the first read", 0, [](const fs::path& path) { fs::resize_file(path, 3); }, true},
+        {"cut short within what is left", 2, [](const fs::path& path) { fs::resize_file(path, 14); }, true},
+        {"cut to just what was read", 2, [](const fs::path& path) { fs::resize_file(path, 8); }, true},
+        {"emptied", 2, [](const fs::path& path) { fs::resize_file(path, 0); }, true},
+        {"grown", 2, [&](const fs::path& path) { overwrite(path, 18, "mnop\r\n"); }, true},
+        {"grown after its end was read", 6, [&](const fs::path& path) { overwrite(path, 18, "m"); }, true},
+        {"written anew, same size", 2,
+         [&](const fs::path& path) {
+             overwrite(path, 0, "ABCD\r\nEFGH\r\nIJKL\r\n");
+             touch(path);
+         },
+         true},
+        {"written anew after its end was read", 6,
+         [&](const fs::path& path) {
+             overwrite(path, 0, "ABCD");
+             touch(path);
+         },
+         true},
+    };
     TestFolder folder;
-    const std::filesystem::path file = folder.Write("lines.txt", "12345\r\n123456\r\n");
-    for (std::size_t bufferSize : {std::size_t{1}, std::size_t{4}, std::size_t{6}, std::size_t{64}}) {
-        LineReader reader(file, "aperture list", bufferSize, 5);
-        EXPECT_EQ(reader.ReadLine(), "12345") << "buffer of " << bufferSize;
+    for (const Case& c : cases) {
+        const fs::path file = folder.Write("lines.txt", bytes);
+        std::string failure = "no error";
         try {
-            reader.ReadLine();
-            ADD_FAILURE() << "no error, buffer of " << bufferSize;
-        } catch (const Module1::LineTooLong& error) {
-            EXPECT_STREQ(error.what(), "the line is longer than 5 bytes");
+            LineReader reader(file, "board file", 4);
+            for (std::size_t piece = 0; piece < c.piecesBefore; ++piece)
+                reader.ReadLinePiece();
+            c.change(file);
+            while (!reader.AtEnd())
+                reader.ReadLinePiece();
+            reader.ConfirmUnchanged();
+        } catch (const Module1::MergeError& error) {
+            failure = error.what();
         }
+        EXPECT_EQ(failure, c.noticed ? "Cannot read the board file " + merge_test::Quoted(file) +
+                                           ": it changed while it was read"
+                                     : "no error")
+            << c.name;
+    }
+
+    // A file that is never read, as an aperture list without a "drawPolygons" line in the board.
+    const fs::path file = folder.Write("unread.gap", bytes);
+    LineReader reader(file, "aperture list");
+    overwrite(file, 0, "x");
+    touch(file);
+    try {
+        reader.ConfirmUnchanged();
+        ADD_FAILURE() << "no error";
+    } catch (const Module1::MergeError& error) {
+        EXPECT_EQ(error.what(),
+                  "Cannot read the aperture list " + merge_test::Quoted(file) + ": it changed while it was read");
     }
 }
 

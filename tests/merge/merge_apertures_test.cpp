@@ -10,6 +10,18 @@
 #include "line_reader.h"
 #include "test_folder.h"
 
+#ifdef __linux__
+#include <chrono>
+#include <cstdio>
+#include <functional>
+
+#include <signal.h>
+#include <sys/ptrace.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 using merge_test::CrLf;
@@ -103,6 +115,15 @@ TEST(MergeApertures, PutsTheRecordsInTheirPlace)
         {"skipped lines after the last qualifying line", "drawPolygons\r\nb\r\n",
          "skipped\r\n"s + kR11 + "\r\n\r\nskipped\r\n", "drawPolygons|R11|b|"},
         {"list order kept", "drawPolygons\r\n", kR11 + "\r\n"s + kR10 + "\n" + kR11, "drawPolygons|R11|R10|R11|"},
+        // Far longer than a read buffer, and than any aperture line: nothing names a shape in it.
+        {"aperture line of 9 MiB without a shape", "drawPolygons\r\nb\r\n",
+         kR11 + "\r\n"s + std::string(9 << 20, '.') + " ROUN D RECTANGL\r\n" + kR10, "drawPolygons|R11|R10|b|"},
+        // The read buffer's edges cut its keyword and the width before its first ".".
+        {"aperture line across read buffers", "drawPolygons\r\n",
+         "D40 " + std::string(Module1::kReadBufferSize - 6, ' ') + "ROUND" +
+             std::string(Module1::kReadBufferSize - 4, ' ') + "012.0 020.0 034.0\r\n" + kR11,
+         "drawPolygons|(apertureDef|(dCode 40 )|(apertureShape Ellipse)|(width 012)|(height 034)|(holeDiam 0)|"
+         "(desc \"\")|)|R11|"},
     };
     for (const PlaceCase& c : cases) {
         TestFolder folder;
@@ -237,5 +258,118 @@ TEST(MergeApertures, WorksWithFileNamesInAnyScript)
     const std::u8string name = missing.u8string();
     EXPECT_NE(failure.find(std::string(name.begin(), name.end())), std::string::npos) << failure;
 }
+
+#ifdef __linux__
+// Runs the merge in a child process that this one traces, and calls `change` while the child stands
+// at its second read of the board file: the first has been read, the rest not yet. Yields what the
+// merge threw there, or why the platform can't do this (then starting with "cannot trace").
+std::string MergeChangedWhileRead(const std::filesystem::path& pcb, const std::filesystem::path& gap,
+                                  const std::filesystem::path& out, const std::function<void()>& change)
+{
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return "cannot trace: no pipe to a child process";
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        std::string message = "cannot trace: the child can't be traced";
+        if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) == 0 && raise(SIGSTOP) == 0)
+            message = merge_test::FailureOf(pcb, gap, out);
+        const ssize_t written = write(pipeEnds[1], message.data(), message.size());
+        _exit(written == static_cast<ssize_t>(message.size()) ? 0 : 1);
+    }
+    close(pipeEnds[1]);
+
+    const std::filesystem::path board = std::filesystem::canonical(pcb);
+    const std::string procFd = "/proc/" + std::to_string(child) + "/fd/";
+    std::string problem;
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (WIFSTOPPED(status) &&
+        ptrace(PTRACE_SETOPTIONS, child, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL) == 0) {
+        int boardReads = 0;
+        int signal = 0;
+        while (ptrace(PTRACE_SYSCALL, child, nullptr, signal) == 0 && waitpid(child, &status, 0) == child &&
+               WIFSTOPPED(status)) {
+            signal = WSTOPSIG(status) == (SIGTRAP | 0x80) || WSTOPSIG(status) == SIGSTOP ? 0 : WSTOPSIG(status);
+            if (signal != 0 || WSTOPSIG(status) != (SIGTRAP | 0x80))
+                continue;
+            __ptrace_syscall_info info{};
+            if (ptrace(PTRACE_GET_SYSCALL_INFO, child, sizeof info, &info) <= 0) {
+                problem = "cannot trace: no PTRACE_GET_SYSCALL_INFO here";
+                break;
+            }
+            if (info.op != PTRACE_SYSCALL_INFO_ENTRY || info.entry.nr != SYS_read)
+                continue;
+            std::error_code error;
+            const auto file = std::filesystem::read_symlink(procFd + std::to_string(info.entry.args[0]), error);
+            if (!error && file == board && ++boardReads == 2) {
+                change();
+                break;
+            }
+        }
+        ptrace(PTRACE_DETACH, child, nullptr, 0);
+    } else {
+        problem = "cannot trace: the child did not stop";
+    }
+    std::string message;
+    char piece[512];
+    for (ssize_t got; (got = read(pipeEnds[0], piece, sizeof piece)) > 0;)
+        message.append(piece, static_cast<std::size_t>(got));
+    close(pipeEnds[0]);
+    waitpid(child, &status, 0);
+    if (!problem.empty())
+        return problem;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? message : message + " (the child process failed)";
+}
+
+// Another program saves an input while the merge reads it: the merge fails, names the file, and
+// leaves the earlier output as it was.
+TEST(MergeApertures, FailsWhenAnInputChangesWhileItIsRead)
+{
+    namespace fs = std::filesystem;
+    // Three read buffers of board, the "drawPolygons" line in the second.
+    const std::string half(3 * Module1::kReadBufferSize / 2, 'x');
+    const std::string boardBytes = half + "\r\ndrawPolygons\r\n" + half + "\r\n";
+    // The write time set apart from the opened file's, which a rewrite within the same tick of the
+    // file system's clock would not show.
+    const auto rewrite = [](const fs::path& path) {
+        const Module1::FilePtr file(std::fopen(path.string().c_str(), "r+b"));
+        if (!file || std::fputc('y', file.get()) == EOF)
+            ADD_FAILURE() << "cannot rewrite " << path;
+        fs::last_write_time(path, fs::last_write_time(path) - std::chrono::hours(1));
+    };
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path& pcb, const fs::path& gap)> change;
+        const char* role;
+        bool board;
+    };
+    const Case cases[] = {
+        {"board file cut short", [](const fs::path& pcb, const fs::path&) { fs::resize_file(pcb, 100); }, "board file",
+         true},
+        {"board file written anew", [&](const fs::path& pcb, const fs::path&) { rewrite(pcb); }, "board file", true},
+        {"aperture list cut short", [](const fs::path&, const fs::path& gap) { fs::resize_file(gap, 3); },
+         "aperture list", false},
+        {"aperture list written anew", [&](const fs::path&, const fs::path& gap) { rewrite(gap); }, "aperture list",
+         false},
+    };
+    for (const Case& c : cases) {
+        TestFolder folder;
+        const auto pcb = folder.Write("main.pcb", boardBytes);
+        const auto gap = folder.Write("main.gap", kR10 + "\r\n"s + kR11);
+        const auto out = folder.Write("New_main.pcb", "earlier output\r\n");
+        const std::string failure = MergeChangedWhileRead(pcb, gap, out, [&] { c.change(pcb, gap); });
+        if (failure.starts_with("cannot trace"))
+            GTEST_SKIP() << failure;
+        EXPECT_EQ(failure, "Cannot read the "s + c.role + " " + merge_test::Quoted(c.board ? pcb : gap) +
+                               ": it changed while it was read")
+            << c.name;
+        EXPECT_EQ(ReadBytes(out), "earlier output\r\n") << c.name;
+        EXPECT_EQ(merge_test::Snapshot(folder.Path()).size(), 3u) << c.name << ": a temporary file left";
+    }
+}
+#endif
 
 }  // namespace

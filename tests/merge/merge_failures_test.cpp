@@ -402,16 +402,18 @@ const FailureCase kFailures[] = {
          return paths;
      },
      "Cannot write the output file {out}: File too large", Runner::Here, [] { LimitFileSize(4096); }},
-    // Held whole, this line would take 32 MiB; the merge takes no more than the limit.
-    {"aperture_line_too_long_to_hold",
+    // Held whole, this line would take 32 MiB; the merge takes no more than the limit, and finds
+    // that the line, all NULs after its keyword, holds no ".".
+    {"bad_aperture_line_too_long_to_hold",
      [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
          if (merge_test::UnderAddressSanitizer())
              return merge_test::CannotLayOut("the sanitizers' shadow memory leaves no room for a memory limit");
-         fs::resize_file(folder.Write(paths.gap.filename(), "D10 ROUND 010.0 020.0 030.0\r\nD11"), 32 << 20);
+         fs::resize_file(folder.Write(paths.gap.filename(), "D10 ROUND 010.0 020.0 030.0\r\nD11 ROUND"), 32 << 20);
          return paths;
      },
-     "Cannot make an aperture from line 2 of the aperture list {gap}: the line is longer than 8 MiB", Runner::Here,
-     [] { merge_test::LimitMemoryGrowth(24 << 20); }},
+     "Cannot make an aperture from line 2 of the aperture list {gap}: \"D11 ROUND" + std::string(91, '?') +
+         "...\" holds no \".\", so it gives no width",
+     Runner::Here, [] { merge_test::LimitMemoryGrowth(24 << 20); }},
     // Out of memory, the operator reads a sentence, not the name of an exception.
     {"out_of_memory",
      [](const TestFolder&,

@@ -73,9 +73,6 @@ TEST(TextOperations, NumericValueReadsSignDigitsAndFraction)
     };
     for (const Case& c : cases)
         EXPECT_EQ(NumericValue(c.text), c.expected) << '"' << c.text << '"';
-
-    EXPECT_NE(NumericValue("1" + std::string(400, '0')), 0.0);
-    EXPECT_NE(NumericValue("0." + std::string(400, '0') + "1"), 0.0);
 }
 
 }  // namespace
