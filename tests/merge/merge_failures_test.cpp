@@ -42,6 +42,9 @@ struct Paths {
     fs::path other;
 };
 
+// What a case's set-up yields: the paths to merge, or nothing where the platform can't lay it out.
+using Layout = std::optional<Paths>;
+
 // Who runs the merge: where permissions matter, root and an ordinary user can differ.
 enum class Runner { Here, OrdinaryUser, HereAndOrdinaryUser };
 
@@ -49,7 +52,7 @@ struct FailureCase {
     const char* name;
     // Changes the standard layout (a board file, an aperture list and an earlier output file) and
     // returns the paths to merge; nothing where the platform can't lay out the case.
-    std::function<std::optional<Paths>(const TestFolder&, Paths)> setUp;
+    std::function<Layout(const TestFolder&, Paths)> setUp;
     // {pcb}, {gap}, {out} and {other} stand for the quoted paths.
     std::string message;
     Runner runner = Runner::Here;
@@ -73,7 +76,7 @@ std::string Fill(std::string text, const Paths& paths)
     return text;
 }
 
-std::optional<Paths> WithApertures(const TestFolder& folder, Paths paths, const std::string& apertures)
+Layout WithApertures(const TestFolder& folder, Paths paths, const std::string& apertures)
 {
     folder.Write(paths.gap.filename(), apertures);
     return paths;
@@ -100,20 +103,20 @@ void LimitFileSize(rlim_t bytes)
 
 const FailureCase kFailures[] = {
     {"missing_board_file",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          paths.pcb = folder.Path() / "missing.pcb";
          return paths;
      },
      "Cannot open the board file {pcb}: No such file or directory"},
     {"missing_aperture_list",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          paths.gap = folder.Path() / "missing.gap";
          return paths;
      },
      "Cannot open the aperture list {gap}: No such file or directory"},
     // With more than one file missing, the order of opening decides which is named.
     {"everything_missing",
-     [](const TestFolder& folder, Paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths) -> Layout {
          return Paths{folder.Path() / "missing.pcb",
                       folder.Path() / "missing.gap",
                       folder.Path() / "no such folder" / "New_main.pcb",
@@ -121,27 +124,27 @@ const FailureCase kFailures[] = {
      },
      "Cannot open the board file {pcb}: No such file or directory"},
     {"aperture_list_and_output_folder_missing",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          paths.gap = folder.Path() / "missing.gap";
          paths.out = folder.Path() / "no such folder" / "New_main.pcb";
          return paths;
      },
      "Cannot open the aperture list {gap}: No such file or directory"},
     {"output_folder_missing",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          paths.other = folder.Path() / "no such folder";
          paths.out = paths.other / "New_main.pcb";
          return paths;
      },
      "Cannot write the output file {out}: the folder {other} does not exist"},
     {"output_path_ending_in_a_separator",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          paths.out = folder.Path() / "no such folder" / "";
          return paths;
      },
      "Cannot write the output file {out}: the path ends in a separator, so it names no file"},
     {"output_folder_is_a_file",
-     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder&, Paths paths) -> Layout {
          paths.out = paths.pcb / "New_main.pcb";
          return paths;
      },
@@ -149,52 +152,52 @@ const FailureCase kFailures[] = {
     // Root could write it, but to the operator a file without write permission is read-only, and
     // Windows refuses its read-only files to everyone.
     {"output_is_read_only",
-     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder&, Paths paths) -> Layout {
          fs::permissions(paths.out, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
          return paths;
      },
      "Cannot write the output file {out}: it is read-only", Runner::HereAndOrdinaryUser},
     {"board_file_is_a_folder",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          paths.pcb = folder.Path() / "folder.pcb";
          fs::create_directory(paths.pcb);
          return paths;
      },
      "Cannot open the board file {pcb}: it is a folder"},
     {"aperture_list_is_a_folder",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          paths.gap = folder.Path() / "folder.gap";
          fs::create_directory(paths.gap);
          return paths;
      },
      "Cannot open the aperture list {gap}: it is a folder"},
     {"empty_output_path",
-     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder&, Paths paths) -> Layout {
          paths.out.clear();
          return paths;
      },
      "Cannot write the output file: no output path is given"},
     {"output_is_the_board_file",
-     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder&, Paths paths) -> Layout {
          paths.out = paths.pcb;
          return paths;
      },
      "Cannot write the output file {out}: it is the board file {pcb}"},
     {"output_is_the_aperture_list",
-     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder&, Paths paths) -> Layout {
          paths.out = paths.gap;
          return paths;
      },
      "Cannot write the output file {out}: it is the aperture list {gap}"},
     {"output_is_the_board_file_spelt_otherwise",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          fs::create_directory(folder.Path() / "sub");
          paths.out = folder.Path() / "sub" / ".." / "." / "main.pcb";
          return paths;
      },
      "Cannot write the output file {out}: it is the board file {pcb}"},
     {"output_is_a_link_to_the_board_file",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          paths.out = folder.Path() / "link.pcb";
          if (!merge_test::TryCreateSymlink("main.pcb", paths.out))
              return std::nullopt;
@@ -202,7 +205,7 @@ const FailureCase kFailures[] = {
      },
      "Cannot write the output file {out}: it is the board file {pcb}"},
     {"output_in_a_linked_folder_is_the_aperture_list",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          if (!merge_test::TryCreateSymlink(folder.Path(), folder.Path() / "again"))
              return std::nullopt;
          paths.out = folder.Path() / "again" / "main.gap";
@@ -212,20 +215,20 @@ const FailureCase kFailures[] = {
 #ifdef _WIN32
     // Windows names a file in any letter case.
     {"output_is_the_board_file_in_other_capitals",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          paths.out = folder.Path() / "MAIN.PCB";
          return paths;
      },
      "Cannot write the output file {out}: it is the board file {pcb}"},
     {"output_is_the_board_file_by_its_long_path_form",
-     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder&, Paths paths) -> Layout {
          paths.out = L"\\\\?\\" + fs::absolute(paths.pcb).native();
          return paths;
      },
      "Cannot write the output file {out}: it is the board file {pcb}"},
     // Wine's drive Z: is the whole Unix file system, so a file on C: is on Z: too, by another name.
     {"output_is_the_board_file_on_another_drive",
-     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder&, Paths paths) -> Layout {
          using UnixName = char*(__cdecl*)(const wchar_t*);
          const auto unixName = reinterpret_cast<UnixName>(
              reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
@@ -245,14 +248,14 @@ const FailureCase kFailures[] = {
      },
      "Cannot write the output file {out}: it is the board file {pcb}"},
     {"board_file_is_a_device",
-     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder&, Paths paths) -> Layout {
          paths.pcb = "NUL";
          return paths;
      },
      "Cannot open the board file {pcb}: it is not a regular file"},
 #endif
     {"output_is_a_hard_link_to_the_board_file",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          paths.out = folder.Path() / "hard.pcb";
          std::error_code error;
          fs::create_hard_link(paths.pcb, paths.out, error);
@@ -262,14 +265,14 @@ const FailureCase kFailures[] = {
      },
      "Cannot write the output file {out}: it is the board file {pcb}"},
     {"output_is_a_folder",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          paths.out = folder.Path() / "sub";
          fs::create_directory(paths.out);
          return paths;
      },
      "Cannot write the output file {out}: it is a folder"},
     {"output_is_a_link_to_a_folder",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          fs::create_directory(folder.Path() / "sub");
          paths.out = folder.Path() / "link";
          if (!merge_test::TryCreateSymlink("sub", paths.out))
@@ -278,7 +281,7 @@ const FailureCase kFailures[] = {
      },
      "Cannot write the output file {out}: it is a folder"},
     {"output_is_a_loop_of_links",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          paths.out = folder.Path() / "loop1";
          if (!merge_test::TryCreateSymlink("loop2", paths.out) ||
              !merge_test::TryCreateSymlink("loop1", folder.Path() / "loop2"))
@@ -308,7 +311,7 @@ const FailureCase kFailures[] = {
 #ifdef __linux__
     // A FIFO would keep the merge waiting for a writer forever: the child is stopped after a while.
     {"board_file_is_a_fifo",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          paths.pcb = folder.Path() / "fifo.pcb";
          if (mkfifo(paths.pcb.c_str(), 0600) != 0)
              return merge_test::CannotLayOut("no FIFO can be made here");
@@ -316,7 +319,7 @@ const FailureCase kFailures[] = {
      },
      "Cannot open the board file {pcb}: it is not a regular file", Runner::Here, [] { alarm(20); }},
     {"aperture_list_is_a_fifo",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          paths.gap = folder.Path() / "fifo.gap";
          if (mkfifo(paths.gap.c_str(), 0600) != 0)
              return merge_test::CannotLayOut("no FIFO can be made here");
@@ -324,41 +327,37 @@ const FailureCase kFailures[] = {
      },
      "Cannot open the aperture list {gap}: it is not a regular file", Runner::Here, [] { alarm(20); }},
     {"board_file_is_a_device",
-     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder&, Paths paths) -> Layout {
          paths.pcb = "/dev/zero";
          return paths;
      },
      "Cannot open the board file {pcb}: it is not a regular file", Runner::Here, [] { alarm(20); }},
     {"board_file_is_a_socket",
-     [](const TestFolder& folder,
-        Paths paths) -> std::
-                         optional<Paths> {
-                             paths.pcb = folder.Path() / "socket.pcb";
-                             sockaddr_un address{};
-                             address.sun_family = AF_UNIX;
-                             const std::string name = paths.pcb.string();
-                             if (name.size() >= sizeof address.sun_path)
-                                 return merge_test::CannotLayOut("the socket's path is too long");
-                             name.copy(address.sun_path, name.size());
-                             const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-                             const bool bound =
-                                 fd >= 0 && bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-                             if (fd >= 0)
-                                 close(fd);
-                             if (!bound)
-                                 return merge_test::CannotLayOut("no socket can be made here");
-                             return paths;
-                         },
+     [](const TestFolder& folder, Paths paths) -> Layout {
+         paths.pcb = folder.Path() / "socket.pcb";
+         sockaddr_un address{};
+         address.sun_family = AF_UNIX;
+         const std::string name = paths.pcb.string();
+         if (name.size() >= sizeof address.sun_path)
+             return merge_test::CannotLayOut("the socket's path is too long");
+         name.copy(address.sun_path, name.size());
+         const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+         const bool bound = fd >= 0 && bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+         if (fd >= 0)
+             close(fd);
+         if (!bound)
+             return merge_test::CannotLayOut("no socket can be made here");
+         return paths;
+     },
      "Cannot open the board file {pcb}: it is not a regular file"},
     {"aperture_list_is_a_device",
-     [](const TestFolder&, Paths paths) -> std::
-                                            optional<Paths> {
-                                                paths.gap = "/dev/null";
-                                                return paths;
-                                            },
+     [](const TestFolder&, Paths paths) -> Layout {
+         paths.gap = "/dev/null";
+         return paths;
+     },
      "Cannot open the aperture list {gap}: it is not a regular file"},
     {"output_is_a_fifo",
-     [](const TestFolder&, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder&, Paths paths) -> Layout {
          fs::remove(paths.out);
          if (mkfifo(paths.out.c_str(), 0600) != 0)
              return merge_test::CannotLayOut("no FIFO can be made here");
@@ -367,28 +366,26 @@ const FailureCase kFailures[] = {
      "Cannot write the output file {out}: it is not a regular file", Runner::Here, [] { alarm(20); }},
     // A regular file that opens, but whose every read fails.
     {"board_file_cannot_be_read",
-     [](const TestFolder&, Paths paths) -> std::
-                                            optional<Paths> {
-                                                paths.pcb = "/proc/self/mem";
-                                                return paths;
-                                            },
+     [](const TestFolder&, Paths paths) -> Layout {
+         paths.pcb = "/proc/self/mem";
+         return paths;
+     },
      "Cannot read the board file {pcb}: Input/output error"},
     {"aperture_list_cannot_be_read",
-     [](const TestFolder&, Paths paths) -> std::
-                                            optional<Paths> {
-                                                paths.gap = "/proc/self/mem";
-                                                return paths;
-                                            },
+     [](const TestFolder&, Paths paths) -> Layout {
+         paths.gap = "/proc/self/mem";
+         return paths;
+     },
      "Cannot read the aperture list {gap}: Input/output error"},
     // A file size limit fails the writes as a full disk would.
     {"write_failing_while_copying",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          folder.Write(paths.pcb.filename(), "drawPolygons\r\n" + BoardOf(3 * Module1::kWriteBufferSize));
          return paths;
      },
      "Cannot write the output file {out}: File too large", Runner::Here, [] { LimitFileSize(64 * 1024); }},
     {"write_failing_at_the_last_flush",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          folder.Write(paths.pcb.filename(), "drawPolygons\r\n" + BoardOf(20000));
          return paths;
      },
@@ -396,7 +393,7 @@ const FailureCase kFailures[] = {
     // An output file with another link is written where it stands, but is still prepared whole
     // first: a write that fails on the way leaves it as it was.
     {"write_failing_in_place",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          folder.Write(paths.pcb.filename(), "drawPolygons\r\n" + BoardOf(20000));
          fs::create_hard_link(paths.out, folder.Path() / "twin.pcb");
          return paths;
@@ -404,7 +401,7 @@ const FailureCase kFailures[] = {
      "Cannot write the output file {out}: File too large", Runner::Here, [] { LimitFileSize(4096); }},
     // Held whole, this line would take 32 MiB; the merge takes no more than the limit.
     {"aperture_line_too_long_to_hold",
-     [](const TestFolder& folder, Paths paths) -> std::optional<Paths> {
+     [](const TestFolder& folder, Paths paths) -> Layout {
          if (merge_test::UnderAddressSanitizer())
              return merge_test::CannotLayOut("the sanitizers' shadow memory leaves no room for a memory limit");
          fs::resize_file(folder.Write(paths.gap.filename(), "D10 ROUND 010.0 020.0 030.0\r\nD11"), 32 << 20);
@@ -414,25 +411,20 @@ const FailureCase kFailures[] = {
      [] { merge_test::LimitMemoryGrowth(24 << 20); }},
     // Out of memory, the operator reads a sentence, not the name of an exception.
     {"out_of_memory",
-     [](const TestFolder&,
-        Paths paths) -> std::
-                         optional<Paths> {
-                             if (merge_test::UnderAddressSanitizer())
-                                 return merge_test::CannotLayOut(
-                                     "the sanitizers' shadow memory leaves no room for a memory limit");
-                             return paths;
-                         },
+     [](const TestFolder&, Paths paths) -> Layout {
+         if (merge_test::UnderAddressSanitizer())
+             return merge_test::CannotLayOut("the sanitizers' shadow memory leaves no room for a memory limit");
+         return paths;
+     },
      "Cannot merge the board file {pcb} with the aperture list {gap}: there is not enough memory", Runner::Here,
      merge_test::LeaveLittleMemory},
     {"output_folder_takes_no_new_file",
-     [](const TestFolder& folder, Paths paths) -> std::
-                                                   optional<Paths> {
-                                                       fs::create_directory(folder.Path() / "locked");
-                                                       paths.out = folder.Path() / "locked" / "New_main.pcb";
-                                                       fs::permissions(folder.Path() / "locked",
-                                                                       fs::perms::owner_read | fs::perms::owner_exec);
-                                                       return paths;
-                                                   },
+     [](const TestFolder& folder, Paths paths) -> Layout {
+         fs::create_directory(folder.Path() / "locked");
+         paths.out = folder.Path() / "locked" / "New_main.pcb";
+         fs::permissions(folder.Path() / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+         return paths;
+     },
      "Cannot create the output file {out}: Permission denied", Runner::OrdinaryUser},
 #endif
 };
@@ -449,7 +441,7 @@ TEST_P(MergeFailure, NamesTheFileAndLeavesEveryFileAsItWas)
                    folder.Write("main.gap", "D10 ROUND 010.0 020.0 030.0\r\n"),
                    folder.Write("New_main.pcb", "earlier output\r\n"),
                    {}};
-    const std::optional<Paths> paths = c.setUp(folder, standard);
+    const Layout paths = c.setUp(folder, standard);
     if (!paths)
         GTEST_SKIP() << "the platform can't lay out this case (" << merge_test::LastLayoutFailure() << ")";
     const auto before = merge_test::Snapshot(folder.Path());
