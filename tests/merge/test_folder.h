@@ -53,4 +53,8 @@ const std::string& LastLayoutFailure();
 // Records why a test's files can't be laid out here, for LastLayoutFailure(), and yields nothing.
 std::nullopt_t CannotLayOut(const std::string& why);
 
+// The longest file name that the file system of `folder` takes (bytes on POSIX, UTF-16 units on
+// Windows); nothing where it names no limit.
+std::optional<std::size_t> LongestName(const fs::path& folder);
+
 }  // namespace merge_test
