@@ -7,7 +7,10 @@
 #include <optional>
 #include <string>
 
+#include "file_system.h"
+#include "merge_error.h"
 #include "ordinary_user.h"
+#include "safe_output.h"
 #include "test_folder.h"
 
 #ifdef _WIN32
@@ -289,6 +292,16 @@ const FailureCase kFailures[] = {
          return paths;
      },
      "Cannot write the output file {out}: Too many levels of symbolic links"},
+    // Said before a line is read, not once the whole merge is done, and never as a "replace".
+    {"output_name_too_long",
+     [](const TestFolder& folder, Paths paths) -> Layout {
+         const std::optional<std::size_t> longest = merge_test::LongestName(folder.Path());
+         if (!longest)
+             return merge_test::CannotLayOut("the file system sets no limit on the length of a name");
+         paths.out = folder.Path() / std::string(*longest + 1, 'n');
+         return paths;
+     },
+     "Cannot write the output file {out}: File name too long"},
     {"aperture_line_without_dot",
      [](const TestFolder& folder, Paths paths) {
          return WithApertures(folder, paths,
@@ -464,5 +477,154 @@ INSTANTIATE_TEST_SUITE_P(Cases, MergeFailure, ::testing::ValuesIn(kFailures),
                          [](const ::testing::TestParamInfo<FailureCase>& info) {
                              return std::string(info.param.name);
                          });
+
+// A board file, an aperture list and an earlier output with a second hard link, which a merge
+// writes where it stands.
+struct LinkedOutput {
+    TestFolder folder;
+    fs::path pcb = folder.Write("main.pcb", "drawPolygons\r\n");
+    fs::path gap = folder.Write("main.gap", "D10 ROUND 010.0 020.0 030.0\r\n");
+    fs::path out = folder.Write("New_main.pcb", "earlier output\r\n");
+    fs::path twin = folder.Path() / "twin.pcb";
+    std::string linkFailure;
+
+    LinkedOutput()
+    {
+        std::error_code error;
+        fs::create_hard_link(out, twin, error);
+        if (error)
+            linkFailure = "no hard link can be made: " + error.message();
+    }
+};
+
+const char* const kMerged =
+    "drawPolygons|(apertureDef|(dCode 10 )|(apertureShape Ellipse)|(width 010)|(height 030)|(holeDiam 0)|(desc "
+    "\"\")|)|";
+
+std::string WritingRefusal(const fs::path& out)
+{
+    return "Cannot write the output file " + Quoted(out) + ": another program is writing it";
+}
+
+// The output locked, until the end of this object, as another program writing it would lock it: by
+// a child process on Linux; on Windows, whose locks belong to a handle, by a handle of this process.
+class LockedElsewhere {
+public:
+    explicit LockedElsewhere(const fs::path& path)
+#ifdef __linux__
+        : child_([&] {
+              Module1::FilePtr file;
+              const std::string failure = OpenLocked(path, file);
+              // Left open: the lock lasts as long as the child.
+              (void)file.release();
+              return failure;
+          }),
+          failure_(child_.Failure())
+#else
+        : failure_(OpenLocked(path, file_))
+#endif
+    {
+    }
+
+    // Empty when the lock is held, else why it isn't.
+    const std::string& Failure() const { return failure_; }
+
+private:
+    static std::string OpenLocked(const fs::path& path, Module1::FilePtr& file)
+    {
+#ifdef _WIN32
+        file.reset(_wfopen(path.c_str(), L"r+b"));
+#else
+        file.reset(std::fopen(path.c_str(), "r+b"));
+#endif
+        if (!file)
+            return "cannot open " + Quoted(path);
+        const int error = Module1::LockForWriting(file.get());
+        return error == 0 ? std::string() : "cannot lock " + Quoted(path) + ": " + Module1::Reason(error);
+    }
+
+#ifdef __linux__
+    merge_test::HoldingChild child_;
+#else
+    Module1::FilePtr file_;
+#endif
+    std::string failure_;
+};
+
+TEST(MergeInPlace, RefusesAFileThatAnotherProgramIsWriting)
+{
+    LinkedOutput files;
+    if (!files.linkFailure.empty())
+        GTEST_SKIP() << files.linkFailure;
+    const auto before = merge_test::Snapshot(files.folder.Path());
+
+    {
+        const LockedElsewhere lock(files.out);
+        ASSERT_EQ(lock.Failure(), "");
+        EXPECT_EQ(FailureOf(files.pcb, files.gap, files.out), WritingRefusal(files.out));
+    }
+    // Only now: Windows won't let a file that another handle locks be read.
+    EXPECT_EQ(merge_test::Snapshot(files.folder.Path()), before);
+
+    EXPECT_EQ(FailureOf(files.pcb, files.gap, files.out), "no error");
+    EXPECT_EQ(merge_test::ReadBytes(files.twin), merge_test::CrLf(kMerged));
+}
+
+// Two merges at once onto one file written where it stands: the one that comes second is refused
+// however long the first takes, so the file is never part one merge and part the other.
+TEST(MergeInPlace, HoldsTheFileFromTheStartUntilItIsWritten)
+{
+    LinkedOutput files;
+    if (!files.linkFailure.empty())
+        GTEST_SKIP() << files.linkFailure;
+
+    {
+        Module1::SafeOutput first(files.out, files.pcb, files.gap);
+        EXPECT_EQ(FailureOf(files.pcb, files.gap, files.out), WritingRefusal(files.out));
+        const std::string output = "the first merge's output\r\n";
+        ASSERT_EQ(std::fwrite(output.data(), 1, output.size(), first.File()), output.size());
+        ASSERT_EQ(std::fflush(first.File()), 0);
+        EXPECT_EQ(FailureOf(files.pcb, files.gap, files.out), WritingRefusal(files.out));
+        first.Commit();
+        EXPECT_EQ(merge_test::ReadBytes(files.twin), output);
+
+        EXPECT_EQ(FailureOf(files.pcb, files.gap, files.out), "no error");
+    }
+    EXPECT_EQ(merge_test::ReadBytes(files.twin), merge_test::CrLf(kMerged));
+    EXPECT_EQ(merge_test::Snapshot(files.folder.Path()).size(), 4u);
+}
+
+// A rename that fails at the very end (here a folder put in the output's place meanwhile) says
+// "replace" only where a file stood, and leaves no temporary file.
+TEST(SafeOutput, SaysReplaceOnlyWhereAFileStood)
+{
+    for (const bool stood : {false, true}) {
+        TestFolder folder;
+        const auto pcb = folder.Write("main.pcb", "drawPolygons\r\n");
+        const auto gap = folder.Write("main.gap", "");
+        const auto out = folder.Path() / "New_main.pcb";
+        if (stood) {
+            folder.Write(out.filename(), "earlier output\r\n");
+            if (!Module1::InspectExisting(out).replaceable)
+                GTEST_SKIP() << "here the file would be written where it stands, not replaced";
+        }
+
+        std::string failure = "no error";
+        {
+            Module1::SafeOutput output(out, pcb, gap);
+            fs::remove(out);
+            fs::create_directory(out);
+            try {
+                output.Commit();
+            } catch (const std::runtime_error& error) {
+                failure = error.what();
+            }
+        }
+
+        const std::string said = (stood ? "Cannot replace " : "Cannot write ") + std::string("the output file ");
+        EXPECT_EQ(failure.rfind(said + Quoted(out) + ": ", 0), 0u) << failure;
+        EXPECT_EQ(merge_test::Snapshot(folder.Path()).size(), 3u) << stood;
+    }
+}
 
 }  // namespace
