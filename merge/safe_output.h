@@ -22,11 +22,11 @@ namespace Module1 {
 // so that two merges onto it can't mix their outputs: the second is refused.
 class SafeOutput {
 public:
-    // Refuses, with MergeError, an empty output path and one that names a folder, any other file
-    // that is not a regular file, a read-only file, or either input file (also by another spelling or
-    // a link), a path that can't even be looked at (a name too long), and a file to be written where
-    // it stands that another merge is writing; then creates the temporary file. An output path that is
-    // a link is written through: the file it leads to is written, and the link stays.
+    // Refuses, with MergeError, an empty output path, one that can't even be looked at (a name too
+    // long), and one that names a folder, any other file that is not a regular file, a read-only file,
+    // or either input file (also by another spelling or a link); creates the temporary file; and
+    // refuses a file to be written where it stands that another program holds locked. An output path
+    // that is a link is written through: the file it leads to is written, and the link stays.
     SafeOutput(const std::filesystem::path& outputPath, const std::filesystem::path& pcbPath,
                const std::filesystem::path& gapPath);
 
