@@ -292,16 +292,6 @@ const FailureCase kFailures[] = {
          return paths;
      },
      "Cannot write the output file {out}: Too many levels of symbolic links"},
-    // Said before a line is read, not once the whole merge is done, and never as a "replace".
-    {"output_name_too_long",
-     [](const TestFolder& folder, Paths paths) -> Layout {
-         const std::optional<std::size_t> longest = merge_test::LongestName(folder.Path());
-         if (!longest)
-             return merge_test::CannotLayOut("the file system sets no limit on the length of a name");
-         paths.out = folder.Path() / std::string(*longest + 1, 'n');
-         return paths;
-     },
-     "Cannot write the output file {out}: File name too long"},
     {"aperture_line_without_dot",
      [](const TestFolder& folder, Paths paths) {
          return WithApertures(folder, paths,
@@ -322,6 +312,16 @@ const FailureCase kFailures[] = {
      "Cannot make an aperture from line 2 of the aperture list {gap}: \"D20 OBLONG 040.0 060.0\" holds exactly two "
      "\".\", so it gives no height: an aperture line needs one, or three or more"},
 #ifdef __linux__
+    // Said before a line is read, not once the whole merge is done, and never as a "replace".
+    {"output_name_too_long",
+     [](const TestFolder& folder, Paths paths) -> Layout {
+         const std::optional<std::size_t> longest = merge_test::LongestName(folder.Path());
+         if (!longest)
+             return merge_test::CannotLayOut("the file system sets no limit on the length of a name");
+         paths.out = folder.Path() / std::string(*longest + 1, 'n');
+         return paths;
+     },
+     "Cannot write the output file {out}: File name too long"},
     // A FIFO would keep the merge waiting for a writer forever: the child is stopped after a while.
     {"board_file_is_a_fifo",
      [](const TestFolder& folder, Paths paths) -> Layout {
@@ -527,7 +527,10 @@ public:
     }
 
     // Empty when the lock is held, else why it isn't.
-    const std::string& Failure() const { return failure_; }
+    const std::string& Failure() const
+    {
+        return failure_;
+    }
 
 private:
     static std::string OpenLocked(const fs::path& path, Module1::FilePtr& file)

@@ -151,18 +151,14 @@ std::nullopt_t CannotLayOut(const std::string& why)
     return std::nullopt;
 }
 
+#ifndef _WIN32
 std::optional<std::size_t> LongestName(const fs::path& folder)
 {
-#ifdef _WIN32
-    (void)folder;
-    // NTFS, FAT with long names, and wine's drives on a Unix file system alike.
-    return 255;
-#else
     const long longest = pathconf(folder.c_str(), _PC_NAME_MAX);
     if (longest <= 0)
         return std::nullopt;
     return static_cast<std::size_t>(longest);
-#endif
 }
+#endif
 
 }  // namespace merge_test
