@@ -42,7 +42,9 @@ struct ExistingFile {
     bool readOnly = false;
     // 0 when the user may write to the file, else the error number that writing would give.
     int writeError = 0;
-    // Replacing it would lose nothing: one link only, and the owner the one running the merge.
+    // Replacing it would lose nothing. On POSIX: one link only, the owner the one running the merge,
+    // and no extended attributes (an ACL, a security label, the user's own), which a new file would
+    // not have. On Windows: one link only; its owner and access rights are not compared.
     bool replaceable = false;
 };
 
@@ -50,6 +52,11 @@ ExistingFile InspectExisting(const std::filesystem::path& path);
 
 // Opens an existing regular file for writing where it stands, without emptying it.
 OpenedFile OpenForWritingInPlace(const std::filesystem::path& path);
+
+// Takes the platform's exclusive lock on the whole of `file`, without waiting for it, so that no
+// two merges write one file where it stands at the same time; it lasts until the file is closed.
+// Yields 0, or an error number: EWOULDBLOCK (or EAGAIN) when another open file holds the lock.
+int LockForWriting(std::FILE* file);
 
 // Creates a new file for reading and writing, failing if anything is already at `path`. `shared`:
 // permissions as for any new file of the user's; otherwise for the user alone.

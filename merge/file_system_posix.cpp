@@ -4,9 +4,13 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/xattr.h>
+#endif
 
 namespace Module1 {
 
@@ -61,6 +65,19 @@ int ErrorOf(int result)
     return result == 0 ? 0 : errno;
 }
 
+// An ACL, a security label or attributes of the user's own: what a new file in its place would lack.
+bool HasExtendedAttributes(const std::filesystem::path& path)
+{
+#ifdef __linux__
+    const ssize_t names = ::listxattr(path.c_str(), nullptr, 0);
+    // Where they can't be listed, they may still be there: keeping the file is the safe guess.
+    return names > 0 || (names < 0 && errno != ENOTSUP);
+#else
+    (void)path;
+    return false;
+#endif
+}
+
 }  // namespace
 
 OpenedFile OpenForReading(const std::filesystem::path& path)
@@ -73,6 +90,11 @@ OpenedFile OpenForWritingInPlace(const std::filesystem::path& path)
     return OpenExisting(path, O_WRONLY, "wb");
 }
 
+int LockForWriting(std::FILE* file)
+{
+    return ErrorOf(::flock(::fileno(file), LOCK_EX | LOCK_NB));
+}
+
 ExistingFile InspectExisting(const std::filesystem::path& path)
 {
     ExistingFile existing;
@@ -80,7 +102,7 @@ ExistingFile InspectExisting(const std::filesystem::path& path)
     struct stat status {};
     if (::stat(path.c_str(), &status) == 0) {
         existing.readOnly = (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
-        existing.replaceable = status.st_nlink == 1 && status.st_uid == ::geteuid();
+        existing.replaceable = status.st_nlink == 1 && status.st_uid == ::geteuid() && !HasExtendedAttributes(path);
     }
     return existing;
 }

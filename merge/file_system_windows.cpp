@@ -247,4 +247,14 @@ std::optional<FileStamp> Stamp(std::FILE* file)
                                                information.ftLastWriteTime.dwLowDateTime)};
 }
 
+int LockForWriting(std::FILE* file)
+{
+    // The whole file, however long it grows: the largest range there is.
+    OVERLAPPED from{};
+    if (LockFileEx(HandleOf(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &from))
+        return 0;
+    const DWORD error = GetLastError();
+    return error == ERROR_LOCK_VIOLATION ? EWOULDBLOCK : ErrorNumber(error);
+}
+
 }  // namespace Module1

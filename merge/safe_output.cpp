@@ -37,7 +37,7 @@ fs::path FolderOf(const fs::path& path)
 }  // namespace
 
 SafeOutput::SafeOutput(const fs::path& outputPath, const fs::path& pcbPath, const fs::path& gapPath)
-    : description_("the output file " + Quoted(outputPath)), writing_(description_)
+    : outputName_("the output file " + Quoted(outputPath)), description_(outputName_)
 {
     if (outputPath.empty())
         throw MergeError("Cannot write the output file: no output path is given");
@@ -45,14 +45,18 @@ SafeOutput::SafeOutput(const fs::path& outputPath, const fs::path& pcbPath, cons
     destination_ = Destination(outputPath);
     std::error_code error;
     const fs::file_status status = fs::status(destination_, error);
+    // Not there at all is what a new output is; anything else that keeps the path from being looked
+    // at (a name too long) would stop the merge at its end, so it is said before a line is read.
+    if (status.type() == fs::file_type::none)
+        Refuse(Reason(error));
     if (fs::is_directory(status))
         Refuse("it is a folder");
     if (!destination_.has_filename())
         Refuse("the path ends in a separator, so it names no file");
 
-    const bool exists = fs::exists(status);
+    existed_ = fs::exists(status);
     bool replace = true;
-    if (exists) {
+    if (existed_) {
         if (!fs::is_regular_file(status))
             Refuse("it is not a regular file");
         if (SameFile(destination_, pcbPath))
@@ -70,12 +74,12 @@ SafeOutput::SafeOutput(const fs::path& outputPath, const fs::path& pcbPath, cons
 
     const fs::path folder = FolderOf(destination_);
     const int createError = CreateTemporary(folder, true);
-    if (createError != 0 && !exists) {
+    if (createError != 0 && !existed_) {
         if (createError == ENOENT && !fs::exists(folder, error))
             Refuse("the folder " + Quoted(folder) + " does not exist");
         if (createError == ENOTDIR || (fs::exists(folder, error) && !fs::is_directory(folder, error)))
             Refuse(Quoted(folder) + " is not a folder");
-        throw MergeError("Cannot create " + description_ + ": " + Reason(createError));
+        throw MergeError("Cannot create " + outputName_ + ": " + Reason(createError));
     }
     if (createError != 0) {
         // The file may be written, but no new file may be made beside it.
@@ -89,32 +93,43 @@ SafeOutput::SafeOutput(const fs::path& outputPath, const fs::path& pcbPath, cons
             Refuse("no new file may be made in its folder (" + Reason(createError) + "), nor in the temporary folder " +
                    Quoted(elsewhere) + " (" + Reason(elsewhereError) + ")");
         // A full disk there is not the output's disk.
-        writing_ = description_ + " (prepared first in " + Quoted(temporaryPath_) + ")";
+        description_ = outputName_ + " (prepared first in " + Quoted(temporary_.Path()) + ")";
     }
-    if (exists && replace && !TakeAttributes(temporary_.get(), destination_))
+    if (existed_ && replace && !TakeAttributes(temporary_.File(), destination_))
         replace = false;
-    if (exists && !replace) {
+    if (existed_ && !replace) {
         OpenedFile opened = OpenForWritingInPlace(destination_);
         if (opened.kind != FileKind::Regular)
             Refuse("it is not a regular file");
         if (!opened.file)
             Refuse(Reason(opened.error));
         inPlace_ = std::move(opened.file);
+        // Held until the file is written and closed. A file system that keeps no locks gives some
+        // other error: the file is then written as it would have been without them.
+        const int lockError = LockForWriting(inPlace_.get());
+        if (lockError == EWOULDBLOCK || lockError == EAGAIN)
+            Refuse("another program is writing it");
     }
 }
 
-SafeOutput::~SafeOutput()
+SafeOutput::Temporary::~Temporary()
 {
-    temporary_.reset();
-    if (!temporaryPath_.empty()) {
+    file_.reset();
+    if (!path_.empty()) {
         std::error_code ignored;
-        fs::remove(temporaryPath_, ignored);
+        fs::remove(path_, ignored);
     }
+}
+
+void SafeOutput::Temporary::Hold(const fs::path& path, FilePtr file)
+{
+    path_ = path;
+    file_ = std::move(file);
 }
 
 void SafeOutput::Refuse(const std::string& reason) const
 {
-    throw MergeError("Cannot write " + description_ + ": " + reason);
+    throw MergeError("Cannot write " + outputName_ + ": " + reason);
 }
 
 // The file that the output path leads to, through any links.
@@ -146,8 +161,7 @@ int SafeOutput::CreateTemporary(const fs::path& folder, bool shared)
         // Created only where nothing stands yet, whoever put it there.
         OpenedFile created = CreateNewFile(candidate, shared);
         if (created.file) {
-            temporary_ = std::move(created.file);
-            temporaryPath_ = candidate;
+            temporary_.Hold(candidate, std::move(created.file));
             return 0;
         }
         error = created.error;
@@ -167,30 +181,30 @@ void SafeOutput::Commit()
 
 void SafeOutput::CommitByRename()
 {
-    int error = SyncFile(temporary_.get());
+    int error = SyncFile(temporary_.File());
     if (error == 0)
-        error = CloseFile(temporary_);
+        error = CloseFile(temporary_.Stream());
     if (error != 0)
         Refuse(Reason(error));
 
-    error = RenameOnto(temporaryPath_, destination_);
+    error = RenameOnto(temporary_.Path(), destination_);
     if (error != 0)
-        throw MergeError("Cannot replace " + description_ + ": " + Reason(error));
-    temporaryPath_.clear();
+        throw MergeError((existed_ ? "Cannot replace " : "Cannot write ") + outputName_ + ": " + Reason(error));
+    temporary_.Kept();
 
     error = SyncFolder(FolderOf(destination_));
     if (error != 0)
-        throw MergeError("Cannot write " + description_ + " to the disk: " + Reason(error));
+        throw MergeError("Cannot write " + outputName_ + " to the disk: " + Reason(error));
 }
 
 void SafeOutput::CommitInPlace()
 {
-    std::FILE* from = temporary_.get();
+    std::FILE* from = temporary_.File();
     std::FILE* to = inPlace_.get();
     std::error_code sizeError;
-    const std::uintmax_t size = fs::file_size(temporaryPath_, sizeError);
+    const std::uintmax_t size = fs::file_size(temporary_.Path(), sizeError);
     if (sizeError)
-        Refuse("the prepared output " + Quoted(temporaryPath_) + " can't be read back: " + Reason(sizeError));
+        Refuse("the prepared output " + Quoted(temporary_.Path()) + " can't be read back: " + Reason(sizeError));
     // The last check that leaves the file as it was: from here on, a failure leaves it half written.
     int error = ReserveSpace(to, destination_, size);
     if (error != 0)
@@ -201,7 +215,7 @@ void SafeOutput::CommitInPlace()
     const auto piece = std::make_unique_for_overwrite<char[]>(kPiece);
     errno = 0;
     if (std::fseek(from, 0, SEEK_SET) != 0)
-        Refuse("the prepared output " + Quoted(temporaryPath_) + " can't be read back: " + Reason(errno));
+        Refuse("the prepared output " + Quoted(temporary_.Path()) + " can't be read back: " + Reason(errno));
     for (;;) {
         errno = 0;
         const std::size_t got = std::fread(piece.get(), 1, kPiece, from);

@@ -11,6 +11,10 @@
 
 #include "merge_apertures.h"
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace merge_test {
 
 TestFolder::TestFolder()
@@ -146,5 +150,15 @@ std::nullopt_t CannotLayOut(const std::string& why)
     LayoutFailure() = why;
     return std::nullopt;
 }
+
+#ifndef _WIN32
+std::optional<std::size_t> LongestName(const fs::path& folder)
+{
+    const long longest = pathconf(folder.c_str(), _PC_NAME_MAX);
+    if (longest <= 0)
+        return std::nullopt;
+    return static_cast<std::size_t>(longest);
+}
+#endif
 
 }  // namespace merge_test

@@ -53,4 +53,9 @@ const std::string& LastLayoutFailure();
 // Records why a test's files can't be laid out here, for LastLayoutFailure(), and yields nothing.
 std::nullopt_t CannotLayOut(const std::string& why);
 
+#ifndef _WIN32
+// The longest file name, in bytes, that the file system of `folder` takes; nothing where it names no limit.
+std::optional<std::size_t> LongestName(const fs::path& folder);
+#endif
+
 }  // namespace merge_test
