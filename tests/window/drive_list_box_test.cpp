@@ -304,14 +304,16 @@ TEST_F(DriveList, EachOpeningOffersTheDrivesPresentThen)
         QString chosen;
         QStringList later;
         QStringList offered;
+        QString driveError;
     };
+    const QString gone = QString(R"(Cannot open the drive "%1": it is no longer there)").arg(usbRoot);
     const std::vector<Case> cases{
-        {"a drive that appeared", {root}, root, {root, usbRoot}, {root, usbRoot}},
-        {"a drive that went away", {root, usbRoot, stick}, root, {root, stick}, {root, stick}},
-        {"one went away and another appeared", {root, usbRoot}, root, {root, stick}, {root, stick}},
-        // Taking it away would choose another drive behind the operator's back.
+        {"a drive that appeared", {root}, root, {root, usbRoot}, {root, usbRoot}, "no error"},
+        {"a drive that went away", {root, usbRoot, stick}, root, {root, stick}, {root, stick}, "no error"},
+        {"one went away and another appeared", {root, usbRoot}, root, {root, stick}, {root, stick}, "no error"},
+        // Taking it away would choose another drive behind the operator's back; but it can't be read.
         {"the chosen drive went away: it stays while it is chosen", {root, usbRoot, stick}, usbRoot, {root, stick},
-         {root, usbRoot, stick}},
+         {root, usbRoot, stick}, gone},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -326,6 +328,7 @@ TEST_F(DriveList, EachOpeningOffersTheDrivesPresentThen)
 
         EXPECT_EQ(offered(box), c.offered);
         EXPECT_EQ(box.currentText(), c.chosen);
+        EXPECT_EQ(errorOf([&] { box.Drive(); }), c.driveError);
         EXPECT_EQ(changes, 0) << "opening the list chooses nothing";
     }
 }
