@@ -338,9 +338,11 @@ TEST_F(FolderList, DriveWhoseOpenFolderHasGoneOpensAtItsRoot)
 // unmounted): the list takes them as they stand when it opens a folder, not as they stood at its start.
 TEST_F(FolderList, TakesTheDrivesAsTheyStandWhenItOpensAFolder)
 {
-    const QStringList withDrive{rootDrive(), at()};
-    const QStringList withoutDrive{rootDrive()};
-    const QString driveName = QFileInfo(drive.path()).fileName();
+    const QString root = rootDrive();
+    const QStringList withDrive{root, at()};
+    const QStringList withoutDrive{root};
+    // The temporary folder's own name, as the list shows it below its parent.
+    const QString name = QFileInfo(drive.path()).fileName();
     struct Case {
         const char* name;
         QStringList before;
@@ -350,15 +352,16 @@ TEST_F(FolderList, TakesTheDrivesAsTheyStandWhenItOpensAFolder)
         QString firstEntry;
         QStringList lastEntries;
     };
+    const auto givenAsADrive = [this](DirListBox& list) { list.setPath(at()); };
+    const auto openingBoards = [](DirListBox& list) { doubleClick(list, "boards"); };
+    const auto openingItsRoot = [this](DirListBox& list) { doubleClick(list, at()); };
+    // The open folder "boards" and its subfolders, below the entry above it.
+    const QStringList onTheDrive{at(), "boards", "Alpha", "beta", "Gamma"};
+    const QStringList onRoot{name, "boards", "Alpha", "beta", "Gamma"};
     const std::vector<Case> cases{
-        {"a drive that appeared, given as a drive", withoutDrive, withDrive,
-         [this](DirListBox& list) { list.setPath(at()); }, at("boards"), at(),
-         {at(), "boards", "Alpha", "beta", "Gamma"}},
-        {"the drive it stands on went away, its open folder opened again", withDrive, withoutDrive,
-         [](DirListBox& list) { doubleClick(list, "boards"); }, at("boards"), rootDrive(),
-         {driveName, "boards", "Alpha", "beta", "Gamma"}},
-        {"the drive it stands on went away, its root opened", withDrive, withoutDrive,
-         [this](DirListBox& list) { doubleClick(list, at()); }, at(), rootDrive(), {driveName, "boards"}},
+        {"a drive that appeared", withoutDrive, withDrive, givenAsADrive, at("boards"), at(), onTheDrive},
+        {"its drive gone, its folder opened", withDrive, withoutDrive, openingBoards, at("boards"), root, onRoot},
+        {"its drive gone, its root opened", withDrive, withoutDrive, openingItsRoot, at(), root, {name, "boards"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

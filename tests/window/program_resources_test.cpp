@@ -110,8 +110,8 @@ protected:
         description.lpSource = program.c_str();
         description.lpResourceName = MAKEINTRESOURCEW(1);
         context = CreateActCtxW(&description);
-        ASSERT_NE(context, INVALID_HANDLE_VALUE) << "Windows can't read manifest 1 of " << CORVANE_PROGRAM
-                                                 << ", error " << GetLastError();
+        ASSERT_NE(context, INVALID_HANDLE_VALUE)
+            << "Windows can't read manifest 1 of " << CORVANE_PROGRAM << ", error " << GetLastError();
     }
 
     void TearDown() override
@@ -151,8 +151,8 @@ TEST_F(Manifest, AsksForNoMoreRightsThanItsCallersLongPathsAndQtsDpiAwareness)
 {
     ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level{};
     SIZE_T written = 0;
-    ASSERT_TRUE(QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level, sizeof level,
-                             &written))
+    ASSERT_TRUE(
+        QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level, sizeof level, &written))
         << GetLastError();
     EXPECT_EQ(level.RunLevel, ACTCTX_RUN_LEVEL_AS_INVOKER);
     EXPECT_EQ(level.UiAccess, 0u);
