@@ -6,6 +6,7 @@
 #include <QStyledItemDelegate>
 
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -35,12 +36,12 @@ private:
 
 }  // namespace
 
-DirListBox::DirListBox(DriveSource drives, QWidget* parent) : ListBox(parent), drives_(drives())
+DirListBox::DirListBox(DriveSource drives, QWidget* parent) : ListBox(parent), drives_(std::move(drives))
 {
     setItemDelegate(new IndentedEntries(this));
     connect(this, &QListWidget::itemDoubleClicked, this, &DirListBox::openEntry);
     const QString start = folderPath(QDir::currentPath());
-    const QString drive = driveOf(start, drives_);
+    const QString drive = driveOf(start, drives_());
     try {
         open(start, drive);
     } catch (const std::runtime_error&) {
@@ -57,17 +58,26 @@ QString DirListBox::Path() const
 
 void DirListBox::setPath(const QString& folderOrDrive)
 {
+    const QStringList drives = drives_();
     const QString asked = folderPath(folderOrDrive);
-    const QString drive = driveOf(asked, drives_);
-    QString folder = asked;
+    const QString drive = driveOf(asked, drives);
+    bool changed = false;
     // Given a drive, the list opens that drive's current folder: each drive keeps one, as on the
     // platform, and the list remembers only its own, the open folder. That folder is on the drive the
     // list stands on, and also on the innermost drive that holds it, when the operator has opened
     // folders down into a mounted volume.
     if (!drive.isEmpty() && sameFolder(asked, folderPath(drive)) &&
-        (sameFolder(drive, drive_) || sameFolder(drive, driveOf(path_, drives_))))
-        folder = path_;
-    if (open(folder, drive))
+        (sameFolder(drive, drive_) || sameFolder(drive, driveOf(path_, drives)))) {
+        try {
+            changed = open(path_, drive);
+        } catch (const std::runtime_error&) {
+            // The open folder has gone, or the volume it lay on: the drive itself may still be read.
+            changed = open(asked, drive);
+        }
+    } else {
+        changed = open(asked, drive);
+    }
+    if (changed)
         emit Change();
 }
 
@@ -100,12 +110,15 @@ void DirListBox::showFolder(const QString& path, const QString& drive, const QFi
         auto* entry = new QListWidgetItem(openIcon, depth == 0 ? ancestor : QFileInfo(ancestor).fileName(), this);
         entry->setData(pathRole, ancestor);
         entry->setData(depthRole, depth);
+        // Deep down the narrow list cuts the names short; the whole path is a pointer's rest away.
+        entry->setToolTip(ancestor);
     }
     const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
     for (const QFileInfo& subfolder : subfolders) {
         auto* entry = new QListWidgetItem(closedIcon, subfolder.fileName(), this);
         entry->setData(pathRole, folderPath(subfolder.absoluteFilePath()));
         entry->setData(depthRole, int(ancestors.size()));
+        entry->setToolTip(entry->data(pathRole).toString());
     }
     openRow_ = int(ancestors.size()) - 1;
     setCurrentRow(openRow_);
@@ -118,9 +131,13 @@ void DirListBox::openEntry(const QListWidgetItem* entry)
     bool changed = false;
     // The operator's gesture comes from Qt's event loop, which must see no exception. A folder that
     // can't be read ends in a beep; the list stays where it was, its highlight on the open folder.
-    // The folder opened is on the list's own drive, whatever drives lie further in.
+    // The folder opened is on the list's own drive, whatever drives lie further in, while that drive
+    // is there. Once it has gone (a volume unmounted), its root is a folder of the drive that holds it
+    // now, and the folders above it are the way out.
     try {
-        changed = open(entry->data(pathRole).toString(), drive_);
+        const QString folder = entry->data(pathRole).toString();
+        const QStringList drives = drives_();
+        changed = open(folder, drives.contains(drive_) ? drive_ : driveOf(folderPath(folder), drives));
     } catch (...) {
         setCurrentRow(openRow_);
         QApplication::beep();

@@ -9,14 +9,15 @@ class DirListBox : public ListBox {
     Q_OBJECT
 
 public:
-    // Starts in the program's current folder.
+    // Starts in the program's current folder. Asks `drives` again whenever it opens a folder, so that
+    // drives that come and go are taken as they stand then.
     explicit DirListBox(DriveSource drives, QWidget* parent = nullptr);
 
     // The open folder's full path, in native form.
     QString Path() const;
     // Opens a folder, shown from the root of the innermost drive that holds it. Given a drive's text,
-    // opens that drive's current folder: the open folder when it lies on that drive, the drive's root
-    // otherwise. Throws std::runtime_error, naming the folder and the reason, when it can't be read,
+    // opens that drive's current folder: the open folder when it lies on that drive and can still be
+    // read, the drive's root otherwise. Throws std::runtime_error, naming the folder and the reason, when it can't be read,
     // and then stays where it was.
     void setPath(const QString& folderOrDrive);
 
@@ -35,7 +36,7 @@ private:
     void showFolder(const QString& path, const QString& drive, const QFileInfoList& subfolders);
     void openEntry(const QListWidgetItem* entry);
 
-    QStringList drives_;
+    DriveSource drives_;
     QString path_;
     // The drive the list stands on, whose root its first entry is; a folder may lie on several.
     QString drive_;

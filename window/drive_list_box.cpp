@@ -1,13 +1,16 @@
-// The drive list: one entry for each drive, Change only when the chosen one really changes.
+// The drive list: one entry for each drive present when it opens, Change only when the chosen one really changes.
 #include "drive_list_box.h"
 
+#include <QSignalBlocker>
 #include <QStylePainter>
 
+#include <algorithm>
 #include <stdexcept>
+#include <utility>
 
-DriveListBox::DriveListBox(DriveSource drives, QWidget* parent) : QComboBox(parent)
+DriveListBox::DriveListBox(DriveSource drives, QWidget* parent) : QComboBox(parent), drives_(std::move(drives))
 {
-    QStringList texts = drives();
+    QStringList texts = drives_();
     texts.removeDuplicates();
     addItems(texts);
     const QString start = driveOf(folderPath(QDir::currentPath()), texts);
@@ -23,7 +26,32 @@ DriveListBox::DriveListBox(DriveSource drives, QWidget* parent) : QComboBox(pare
 
 QString DriveListBox::Drive() const
 {
-    return currentText();
+    // The list may have been opened before the drive went: a drive pulled since is one that can't be read.
+    const QString drive = currentText();
+    if (!drives_().contains(drive))
+        throw std::runtime_error(
+            QStringLiteral("Cannot open the drive \"%1\": it is no longer there").arg(drive).toStdString());
+    return drive;
+}
+
+void DriveListBox::showPopup()
+{
+    offer(drives_());
+    QComboBox::showPopup();
+}
+
+void DriveListBox::offer(QStringList texts)
+{
+    texts.removeDuplicates();
+    // The chosen drive stays while it is chosen, where it stood, even when gone: the folder list still
+    // stands on it, and taking it away would choose another drive behind the operator's back.
+    const QString chosen = currentText();
+    if (!chosen.isEmpty() && !texts.contains(chosen))
+        texts.insert(std::min(qsizetype(currentIndex()), texts.size()), chosen);
+    const QSignalBlocker quiet(this);
+    clear();
+    addItems(texts);
+    setCurrentIndex(findText(chosen, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
 void DriveListBox::setDrive(const QString& driveOrFolder)
@@ -41,7 +69,7 @@ void DriveListBox::setDrive(const QString& driveOrFolder)
     // drive doesn't hold it, the folder list could not move there and still stands on the drive chosen
     // before.
     const auto holds = [&](const QString& holder) { return !holder.isEmpty() && driveOf(asked, {holder}) == holder; };
-    if (!sameFolder(asked, folderPath(drive)) && !holds(Drive()) && holds(previous_))
+    if (!sameFolder(asked, folderPath(drive)) && !holds(currentText()) && holds(previous_))
         drive = previous_;
 
     // Choosing the entry already chosen raises nothing, which ends the drive handler's nested runs.

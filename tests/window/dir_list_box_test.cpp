@@ -4,10 +4,14 @@
 #include "controls_test_support.h"
 #include "ordinary_user.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QHelpEvent>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -189,6 +193,7 @@ const std::vector<std::pair<const char*, std::function<void(DirListBox&)>>> open
          list.setFocus();
          QTest::keyClick(&list, Qt::Key_Down);
          QTest::keyClick(&list, Qt::Key_Down);
+         ASSERT_NE(list.currentItem(), nullptr);
          ASSERT_EQ(list.currentItem()->text(), "beta");
          QTest::keyClick(&list, Qt::Key_Return);
      }},
@@ -269,6 +274,7 @@ TEST_F(FolderList, StartedInAFolderThatCantBeListedShowsTheWayUp)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
     EXPECT_EQ(list.Path(), locked);
     EXPECT_EQ(texts(list), (QStringList{at(), "boards", "locked"}));
+    ASSERT_NE(list.currentItem(), nullptr);
     EXPECT_EQ(list.currentItem()->text(), "locked");
     EXPECT_EQ(files.Path(), locked);
     EXPECT_EQ(texts(files), QStringList{});
@@ -310,4 +316,113 @@ TEST_F(FolderList, DriveTextOpensThatDrivesCurrentFolder)
     list.setPath(rootDrive());
     list.setPath(at());
     EXPECT_EQ(list.Path(), at()) << "coming from another drive";
+}
+
+// The folder that the list stands in may vanish under it, and the drive text then still names a folder.
+TEST_F(FolderList, DriveWhoseOpenFolderHasGoneOpensAtItsRoot)
+{
+    DirListBox list(source);
+    list.setPath(at("boards/Alpha/Deep"));
+    ASSERT_TRUE(QDir(at("boards/Alpha")).removeRecursively());
+    int changes = 0;
+    QObject::connect(&list, &DirListBox::Change, [&] { ++changes; });
+
+    list.setPath(at());
+
+    EXPECT_EQ(list.Path(), at());
+    EXPECT_EQ(texts(list), (QStringList{at(), "boards"}));
+    EXPECT_EQ(changes, 1);
+}
+
+// Drives come and go while the window is open (a stick plugged in or pulled, a volume mounted or
+// unmounted): the list takes them as they stand when it opens a folder, not as they stood at its start.
+TEST_F(FolderList, TakesTheDrivesAsTheyStandWhenItOpensAFolder)
+{
+    const QString root = rootDrive();
+    const QStringList withDrive{root, at()};
+    const QStringList withoutDrive{root};
+    // The temporary folder's own name, as the list shows it below its parent.
+    const QString name = QFileInfo(drive.path()).fileName();
+    struct Case {
+        const char* name;
+        QStringList before;
+        QStringList after;
+        std::function<void(DirListBox&)> act;
+        QString opened;
+        QString firstEntry;
+        QStringList lastEntries;
+    };
+    const auto givenAsADrive = [this](DirListBox& list) { list.setPath(at()); };
+    const auto openingBoards = [](DirListBox& list) { doubleClick(list, "boards"); };
+    const auto openingItsRoot = [this](DirListBox& list) { doubleClick(list, at()); };
+    // The open folder "boards" and its subfolders, below the entry above it.
+    const QStringList onTheDrive{at(), "boards", "Alpha", "beta", "Gamma"};
+    const QStringList onRoot{name, "boards", "Alpha", "beta", "Gamma"};
+    const std::vector<Case> cases{
+        {"a drive that appeared", withoutDrive, withDrive, givenAsADrive, at("boards"), at(), onTheDrive},
+        {"its drive gone, its folder opened", withDrive, withoutDrive, openingBoards, at("boards"), root, onRoot},
+        {"its drive gone, its root opened", withDrive, withoutDrive, openingItsRoot, at(), root, {name, "boards"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList present = c.before;
+        DirListBox list([&] { return present; });
+        list.resize(300, 300);
+        list.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+        list.setPath(at("boards"));
+        present = c.after;
+
+        ASSERT_NO_FATAL_FAILURE(c.act(list));
+
+        EXPECT_EQ(list.Path(), c.opened);
+        ASSERT_GE(list.count(), c.lastEntries.size());
+        EXPECT_EQ(list.item(0)->text(), c.firstEntry);
+        EXPECT_EQ(texts(list).mid(list.count() - c.lastEntries.size()), c.lastEntries);
+    }
+}
+
+// Ten folders down, the narrow list cuts every name short; resting the pointer on an entry tells its
+// whole path.
+TEST_F(FolderList, RestingThePointerOnAnEntryShowsItsWholePath)
+{
+    QString deep = "boards";
+    for (int level = 1; level <= 10; ++level)
+        deep += QString("/level %1 of the project tree").arg(level);
+    ASSERT_TRUE(QDir(drive.path()).mkpath(deep + "/gerber output"));
+    DirListBox list(source);
+    // The folder lists' size in the window: 2295 x 990 twips.
+    list.resize(153, 66);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    list.setPath(at(deep));
+    const QListWidgetItem* deepest = entry(list, "level 10 of the project tree");
+    ASSERT_NE(deepest, nullptr);
+    ASSERT_GT(list.fontMetrics().horizontalAdvance(deepest->text()) + 8 * 11, list.viewport()->width())
+        << "the deep names are cut short";
+
+    const struct {
+        QString entry;
+        QString path;
+    } cases[] = {
+        {at(), at()},
+        {"boards", at("boards")},
+        {"level 5 of the project tree", at(deep.section('/', 0, 5))},
+        {"level 10 of the project tree", at(deep)},
+        {"gerber output", at(deep + "/gerber output")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry.toStdString());
+        const QList<QListWidgetItem*> found = list.findItems(c.entry, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        list.scrollToItem(found.first());
+        const QRect rect = list.visualItemRect(found.first());
+
+        QHelpEvent rest(QEvent::ToolTip, rect.center(), list.viewport()->mapToGlobal(rect.center()));
+        QApplication::sendEvent(list.viewport(), &rest);
+
+        EXPECT_TRUE(QToolTip::isVisible());
+        EXPECT_EQ(QToolTip::text(), c.path);
+        QToolTip::hideText();
+    }
 }

@@ -165,6 +165,29 @@ TEST_F(DriveList, ClosedListTellsDrivesWithTheSameLeadingPartApart)
 
 namespace {
 
+// The operator opens the drive list with F4. (A click opens it too, but the list would ignore a click on
+// an entry that follows at a test's speed, as the end of the click that opened it.)
+void openList(DriveListBox& box)
+{
+    if (!box.isVisible()) {
+        box.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    }
+    QTest::keyClick(&box, Qt::Key_F4);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box.view()->window())) << "F4 opens the list";
+}
+
+// The drives offered once the operator has opened the list; it is closed again.
+QStringList offered(DriveListBox& box)
+{
+    openList(box);
+    QStringList shown;
+    for (int entry = 0; entry < box.count(); ++entry)
+        shown << box.itemText(entry);
+    box.hidePopup();
+    return shown;
+}
+
 // A drive list, its folder list and its file list, joined as the window's handlers join them.
 struct Group {
     explicit Group(DriveSource drives) : drive(drives), dir(drives), file("*.pcb")
@@ -181,14 +204,16 @@ struct Group {
         dir.show();
     }
 
-    // The operator's choice of a drive: a click on it in the open list.
-    void choose(const QString& text)
+    // The operator's choice of a drive: a click on it in the open list. `whileOpen` runs once the list
+    // is open, before the click.
+    void choose(const QString& text, const std::function<void()>& whileOpen = nullptr)
     {
+        ASSERT_NO_FATAL_FAILURE(openList(drive));
+        if (whileOpen)
+            whileOpen();
         const int target = drive.findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-        ASSERT_GE(target, 0) << text.toStdString();
-        drive.showPopup();
+        ASSERT_GE(target, 0) << text.toStdString() << " is not offered";
         QAbstractItemView* list = drive.view();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window()));
         const QPoint at = list->visualRect(list->model()->index(target, 0)).center();
         QTest::mouseMove(list->viewport(), at);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
@@ -220,11 +245,8 @@ protected:
         if (!test_support::PassesPermissionChecks())
             GTEST_SKIP() << "mounting a volume needs root, and the tests run as an ordinary user";
         for (const char* name : {"mnt1", "mnt2"}) {
-            ASSERT_TRUE(QDir(top.path()).mkpath(QString("x/") + name));
-            const QByteArray at = QFile::encodeName(x(name));
-            if (mount("tmpfs", at.constData(), "tmpfs", 0, "size=1m") != 0)
+            if (!mountAt(name))
                 GTEST_SKIP() << "can't mount a tmpfs here: " << std::strerror(errno);
-            mounted << at;
         }
         ASSERT_TRUE(QDir(x("mnt1")).mkpath("boards"));
         QFile board(x("mnt1/boards/b.pcb"));
@@ -243,6 +265,25 @@ protected:
 #endif
     }
 
+#ifdef __linux__
+    // Mounts a tmpfs on the folder `name` below x, made where missing; false with errno set where refused.
+    bool mountAt(const QString& name)
+    {
+        if (!QDir(top.path()).mkpath("x/" + name))
+            return false;
+        const QByteArray at = QFile::encodeName(x(name));
+        if (mount("tmpfs", at.constData(), "tmpfs", 0, "size=1m") != 0)
+            return false;
+        mounted << at;
+        return true;
+    }
+
+    bool unmount(const QString& name)
+    {
+        return umount2(QFile::encodeName(x(name)).constData(), 0) == 0;
+    }
+#endif
+
     QString x(const QString& below = {}) const
     {
         return folderPath(below.isEmpty() ? top.filePath("x") : top.filePath("x/" + below));
@@ -255,6 +296,90 @@ protected:
 };
 
 }  // namespace
+
+// Drives come and go while the window is open, and the list offers those present each time it opens.
+TEST_F(DriveList, EachOpeningOffersTheDrivesPresentThen)
+{
+    const QString root = rootDrive();
+    const QString stick = native(usb.filePath("boards"));
+    const QStringList withUsb{root, usbRoot};
+    const QStringList withStick{root, stick};
+    const QStringList all{root, usbRoot, stick};
+    const QString gone = QString(R"(Cannot open the drive "%1": it is no longer there)").arg(usbRoot);
+    struct Case {
+        const char* name;
+        QStringList atStart;
+        QString chosen;
+        QStringList later;
+        QStringList offered;
+        QString driveError;
+    };
+    const std::vector<Case> cases{
+        {"a drive that appeared", {root}, root, withUsb, withUsb, "no error"},
+        {"a drive that went away", all, root, withStick, withStick, "no error"},
+        {"one went away and another appeared", withUsb, root, withStick, withStick, "no error"},
+        // Taking it away would choose another drive behind the operator's back; but it can't be read.
+        {"the chosen drive went away: it stays while it is chosen", all, usbRoot, withStick, all, gone},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList present = c.atStart;
+        DriveListBox box([&] { return present; });
+        box.setDrive(c.chosen);
+        int changes = 0;
+        QObject::connect(&box, &DriveListBox::Change, [&] { ++changes; });
+        EXPECT_EQ(offered(box), c.atStart);
+
+        present = c.later;
+
+        EXPECT_EQ(offered(box), c.offered);
+        EXPECT_EQ(box.currentText(), c.chosen);
+        EXPECT_EQ(errorOf([&] { box.Drive(); }), c.driveError);
+        EXPECT_EQ(changes, 0) << "opening the list chooses nothing";
+    }
+}
+
+// A drive chosen in the list is one that is there when it is chosen: one that appeared since the
+// start opens at its root; one that went away after the list was opened can't be read, so the
+// drive list goes back to its folder list's drive, and the folder list stays where it was, with the
+// folders above it. On Linux its mount point would still be an empty folder, with no way up.
+TEST_F(DriveList, ChoosingADriveThatCameOrWentSinceTheStart)
+{
+    const QString root = rootDrive();
+    const QString startFolder = native(QDir::tempPath());
+    struct Case {
+        const char* name;
+        QStringList atStart;
+        QStringList atOpening;
+        QStringList whileOpen;
+        QString drive;
+        QString folder;
+        QString firstEntry;
+        int folderChanges;
+    };
+    const QStringList withUsb{root, usbRoot};
+    const std::vector<Case> cases{
+        {"a drive that appeared", {root}, withUsb, withUsb, usbRoot, usbRoot, usbRoot, 1},
+        {"a drive that went away while the list was open", withUsb, withUsb, {root}, root, startFolder, root, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList present = c.atStart;
+        Group group([&] { return present; });
+        ASSERT_EQ(group.dir.Path(), startFolder);
+        int folderChanges = 0;
+        QObject::connect(&group.dir, &DirListBox::Change, [&] { ++folderChanges; });
+        present = c.atOpening;
+
+        ASSERT_NO_FATAL_FAILURE(group.choose(usbRoot, [&] { present = c.whileOpen; }));
+
+        EXPECT_EQ(group.drive.Drive(), c.drive);
+        EXPECT_EQ(group.dir.Path(), c.folder);
+        EXPECT_EQ(group.dir.item(0)->text(), c.firstEntry);
+        EXPECT_EQ(group.file.Path(), c.folder);
+        EXPECT_EQ(folderChanges, c.folderChanges);
+    }
+}
 
 // Folders opened down into a mounted volume stay on the drive that the drive list shows, so every
 // folder above stays one click away; choosing a drive always takes the folder list there.
@@ -307,4 +432,39 @@ TEST_F(MountedDrives, ADriveThatCantBeReadLeadsBackToTheFolderListsDrive)
     EXPECT_EQ(group.dir.Path(), x("mnt1/boards"));
     EXPECT_EQ(group.dir.item(0)->text(), startDrive);
     EXPECT_EQ(fileMoves, 0);
+}
+
+// A volume mounted or unmounted while the window is open, as a stick plugged in or pulled: the drive
+// lists offer the volumes mounted when they open, one unmounted after the list was opened can't be
+// chosen, and a folder list left on an unmounted volume still leads up to the folders above it.
+TEST_F(MountedDrives, AVolumeMountedOrUnmountedWhileTheListsExist)
+{
+#ifdef __linux__
+    ASSERT_TRUE(QDir::setCurrent(x()));
+    Group group(machineDrives);
+    const QString startDrive = group.drive.Drive();
+    ASSERT_NE(startDrive, x("mnt2"));
+
+    ASSERT_NO_FATAL_FAILURE(group.choose(x("mnt2"), [&] { ASSERT_TRUE(unmount("mnt2")) << std::strerror(errno); }));
+    EXPECT_EQ(group.drive.Drive(), startDrive) << "back to the folder list's drive";
+    EXPECT_EQ(group.dir.Path(), x());
+    EXPECT_EQ(group.dir.item(0)->text(), startDrive);
+    EXPECT_FALSE(offered(group.drive).contains(x("mnt2"))) << "an unmounted volume is no drive";
+
+    ASSERT_TRUE(mountAt("mnt3")) << std::strerror(errno);
+    ASSERT_TRUE(QDir(x("mnt3")).mkpath("boards"));
+    EXPECT_TRUE(offered(group.drive).contains(x("mnt3"))) << "a volume mounted since the start is a drive";
+    ASSERT_NO_FATAL_FAILURE(group.choose(x("mnt3")));
+    EXPECT_EQ(group.drive.Drive(), x("mnt3"));
+    EXPECT_EQ(group.dir.Path(), x("mnt3"));
+    EXPECT_EQ(texts(group.dir), (QStringList{x("mnt3"), "boards"})) << "shown from its own root";
+    EXPECT_EQ(group.file.Path(), x("mnt3"));
+
+    ASSERT_TRUE(unmount("mnt3")) << std::strerror(errno);
+    group.open(x("mnt3"));
+    EXPECT_EQ(group.dir.Path(), x("mnt3"));
+    EXPECT_EQ(group.dir.item(0)->text(), startDrive) << "the folders above the mount point are the way out";
+    EXPECT_EQ(texts(group.dir).mid(texts(group.dir).size() - 2), (QStringList{"x", "mnt3"}));
+    EXPECT_EQ(group.file.Path(), x("mnt3"));
+#endif
 }

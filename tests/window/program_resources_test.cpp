@@ -1,7 +1,10 @@
-// Tests, on Windows, that corvane.exe carries its icon and its version information, as Windows reads them.
+// Tests, on Windows, that corvane.exe carries its icon, its version information and its manifest, as
+// Windows reads them.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cwchar>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -92,6 +95,83 @@ TEST(ProgramResources, VersionIsOnePointNoughtInUsEnglish)
         const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
         ASSERT_TRUE(VerQueryValueW(info.data(), query.c_str(), reinterpret_cast<void**>(&value), &length));
         EXPECT_EQ(std::wstring(value), L"1.00");
+    }
+}
+
+// The manifest as Windows takes it when it starts the program: the settings through an activation
+// context made from the program's manifest resource, which also shows that Windows can parse it.
+class Manifest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ACTCTXW description{};
+        description.cbSize = sizeof description;
+        description.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        description.lpSource = program.c_str();
+        description.lpResourceName = MAKEINTRESOURCEW(1);
+        context = CreateActCtxW(&description);
+        ASSERT_NE(context, INVALID_HANDLE_VALUE)
+            << "Windows can't read manifest 1 of " << CORVANE_PROGRAM << ", error " << GetLastError();
+    }
+
+    void TearDown() override
+    {
+        if (context != INVALID_HANDLE_VALUE)
+            ReleaseActCtx(context);
+    }
+
+    // A setting of the manifest's windowsSettings, or "(none)".
+    std::wstring setting(const wchar_t* space, const wchar_t* name) const
+    {
+        wchar_t value[64] = {};
+        SIZE_T written = 0;
+        if (!QueryActCtxSettingsW(0, context, space, name, value, std::size(value), &written))
+            return L"(none)";
+        return value;
+    }
+
+    HANDLE context = INVALID_HANDLE_VALUE;
+};
+
+TEST(ProgramResources, ManifestOneIsTheProgramsManifestForWindowsTenAndEleven)
+{
+    const Module module;
+    ASSERT_NE(module.handle, nullptr) << "cannot load " << CORVANE_PROGRAM;
+    const HRSRC found = FindResourceW(module.handle, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr) << "no manifest 1 (the one Windows reads when it starts a program)";
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module.handle, found)));
+    ASSERT_NE(bytes, nullptr);
+    const std::string manifest(bytes, SizeofResource(module.handle, found));
+    // Windows 10 and 11 share one identifier; without it they run the program as one of Vista's.
+    EXPECT_NE(manifest.find("<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>"), std::string::npos)
+        << manifest;
+}
+
+TEST_F(Manifest, AsksForNoMoreRightsThanItsCallersLongPathsAndQtsDpiAwareness)
+{
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level{};
+    SIZE_T written = 0;
+    ASSERT_TRUE(
+        QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level, sizeof level, &written))
+        << GetLastError();
+    EXPECT_EQ(level.RunLevel, ACTCTX_RUN_LEVEL_AS_INVOKER);
+    EXPECT_EQ(level.UiAccess, 0u);
+
+    const wchar_t* const settings2016 = L"http://schemas.microsoft.com/SMI/2016/WindowsSettings";
+    const wchar_t* const settings2005 = L"http://schemas.microsoft.com/SMI/2005/WindowsSettings";
+    const struct {
+        const wchar_t* space;
+        const wchar_t* name;
+        const wchar_t* value;
+    } cases[] = {
+        {settings2016, L"longPathAware", L"true"},
+        // What Qt asks for itself, so that nothing scales the window twice.
+        {settings2016, L"dpiAwareness", L"PerMonitorV2"},
+        {settings2005, L"dpiAware", L"true/pm"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name, c.name + std::wcslen(c.name)));
+        EXPECT_EQ(setting(c.space, c.name), c.value);
     }
 }
 

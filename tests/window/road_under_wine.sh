@@ -1,8 +1,9 @@
 #!/bin/sh
 # The whole road on Windows, as an operator takes it: corvane.exe under wine in a real window on a
-# virtual X display; the board file (a name outside ASCII) and the aperture list chosen by mouse from
-# a drive of their own; "Start"; the output compared byte for byte. Leaves road.png, a picture of the
-# window at the end, in the work folder.
+# virtual X display; the board file (a name outside ASCII) and the aperture list chosen from a drive of
+# their own, the drive by its letter in the opened drive list, the files by mouse; "Start"; the output
+# compared byte for byte. Each step waits for what it needs, within a bound. Leaves road.png, a picture
+# of the window at the end, in the work folder.
 # Arguments: the path of corvane.exe, a work folder.
 set -eu
 exe=$(realpath "$1")
@@ -41,7 +42,6 @@ cleanup() {
 }
 trap cleanup EXIT
 export DISPLAY="$display"
-for _ in 1 2 3 4 5 6 7 8 9 10; do xdpyinfo >/dev/null 2>&1 && break; sleep 0.5; done
 
 fail() {
     import -window root "$work/road.png" 2>/dev/null || true
@@ -49,38 +49,63 @@ fail() {
     exit 1
 }
 
+# Runs the command given after the first two arguments until it succeeds, every tenth of a second for
+# at most $1 seconds; past that the road fails, waiting for $2.
+wait_for() {
+    tries=$(($1 * 10))
+    awaited=$2
+    shift 2
+    until "$@" >/dev/null 2>&1; do
+        tries=$((tries - 1))
+        [ "$tries" -gt 0 ] || fail "gave up waiting for $awaited"
+        sleep 0.1
+    done
+}
+
+wait_for 30 "the virtual display" xdpyinfo
+
 cd "$WINEPREFIX/drive_c"
 "$project/scripts/wine-run" "$exe" &
 corvane=$!
 window=$(timeout 60 xdotool search --sync --onlyvisible --name '^corvane$' | head -n 1)
 [ -n "$window" ] || fail "the window did not open"
-sleep 2
 
 # Where the client area starts on the screen: the window asks for 321, 322.
 eval "$(xdotool getwindowgeometry --shell "$window")"
 left=$X
 top=$Y
 
+# An open drop-down list is a window of its own beside corvane's one window.
+windows() { xdotool search --onlyvisible --classname '^corvane\.exe$' | wc -l; }
+list_open() { [ "$(windows)" -gt 1 ]; }
+list_closed() { [ "$(windows)" -eq 1 ]; }
+
+# The window takes each click and key in the order given, a handler's work done before the next.
 click() {  # x y, in pixels of the client area
     xdotool mousemove "$((left + $1))" "$((top + $2))" click 1
-    sleep 1
 }
 
-# Board group: open Drive1 (81 px wide at 104, 120) and choose its second drive, P: among C:, P:, Z:
-# (the list's rows are 14 px high, below the box), then click the first file in File1.
-click 144 130
-click 144 162
+# Opens the drive list at x y (client pixels) with a click and chooses the drive by its letter, as
+# an operator types it into the open list: whichever drives the machine has, and in whatever order.
+choose_drive() {  # x y letter
+    click "$1" "$2"
+    wait_for 20 "the drive list at $1, $2 to open" list_open
+    xdotool key "$3" Return
+    wait_for 20 "the drive list at $1, $2 to close" list_closed
+}
+
+# Board group: drive P: in Drive1 (at 104, 120), then the first file in File1 (at 32, 216).
+choose_drive 144 130 p
 click 60 225
-# Aperture group: the same with Drive2 (at 304, 120) and File2.
-click 348 130
-click 348 162
+# Aperture group: the same with Drive2 (at 304, 120) and File2 (at 240, 216).
+choose_drive 348 130 p
 click 300 225
 # Start.
 click 500 224
 
-for _ in $(seq 1 20); do [ -f "$work/boards/New_Platine_ä.pcb" ] && break; sleep 0.5; done
-sleep 1
+output="$work/boards/New_Platine_ä.pcb"
+# The output comes into place whole, by a rename, so it is complete once it is there.
+wait_for 60 "the output file New_Platine_ä.pcb" test -f "$output"
 import -window root "$work/road.png"
-[ -f "$work/boards/New_Platine_ä.pcb" ] || fail "no output file New_Platine_ä.pcb"
-cmp "$work/boards/New_Platine_ä.pcb" "$work/expected.pcb" || fail "the output file differs from the expected one"
+cmp "$output" "$work/expected.pcb" || fail "the output file differs from the expected one"
 echo "road under wine: New_Platine_ä.pcb as expected; the window is in $work/road.png"

@@ -1,4 +1,5 @@
-# Checks the compiled Windows resources: icon group 1 with images 30001-30003, and the version information.
+# Checks the compiled Windows resources: icon group 1 with images 30001-30003, the version information and
+# the manifest.
 # Usage: cmake -DWINDRES=<x86_64-w64-mingw32-windres> -DRES=<corvane.res> -P windows_resources_check.cmake
 execute_process(COMMAND ${WINDRES} -i ${RES} -O rc
     OUTPUT_VARIABLE text ERROR_VARIABLE error RESULT_VARIABLE result)
@@ -27,6 +28,13 @@ set(expected
     [[VALUE "FileVersion", "1.00"]]
     [[VALUE "ProductVersion", "1.00"]]
     [[VALUE "Translation", 0x409, 1200]]
+    # The manifest, its quotes doubled as windres writes them: Windows 10 and 11, no elevation, long
+    # paths, and the DPI awareness that Qt sets.
+    [[1 24 /* RT_MANIFEST */]]
+    [[<supportedOS Id=""{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}""/>]]
+    [[<requestedExecutionLevel level=""asInvoker"" uiAccess=""false""/>]]
+    [[>PerMonitorV2</dpiAwareness>]]
+    [[>true</longPathAware>]]
 )
 # windres leaves out the fields that are zero, so their presence means a set flag or subtype.
 set(unexpected [[ FILEFLAGS ]] [[ FILESUBTYPE ]])
