@@ -185,7 +185,7 @@ TEST_F(IconFile, ShowsTheSlantedSheetWithItsBand)
                 blacks += rgb == 0x000000;
                 if (rgb == 0xFFFFFF && firstWhiteRow < 0)
                     firstWhiteRow = y;
-                if (rgb == 0x00FFFF && firstCyanRow < 0)
+                if (rgb == standardPalette[cyan] && firstCyanRow < 0)
                     firstCyanRow = y;
             }
             if (left >= 0)
