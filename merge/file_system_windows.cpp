@@ -25,6 +25,9 @@ namespace {
 int ErrorNumber(DWORD error)
 {
     switch (error) {
+    case ERROR_SUCCESS:
+        // A failure that Windows gave no code for must not read as success.
+        return EIO;
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
         return ENOENT;
@@ -158,7 +161,7 @@ bool IsDevice(const std::filesystem::path& path)
         return false;
     // "\\.\C:\folder\file" is a file, named through its drive's device.
     const std::wstring_view rest = shown.substr(kDevices.size());
-    return !(rest.size() > 3 && rest[1] == L':' && rest[2] == L'\\');
+    return !(rest.size() >= 3 && rest[1] == L':' && rest[2] == L'\\');
 }
 
 // The drive letter that `path` names ("Q:"), or nothing for a path without one.
