@@ -351,6 +351,10 @@ int RenameOnto(const std::filesystem::path& from, const std::filesystem::path& t
         if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
             return 0;
         const DWORD error = GetLastError();
+        // Windows may say only that the old file could not be removed; another program that holds it
+        // without sharing its deletion is the likely why, and a probe tells.
+        if (error == ERROR_UNABLE_TO_REMOVE_REPLACED && Probe(to, DELETE).Error() == ERROR_SHARING_VIOLATION)
+            return ErrorNumber(ERROR_SHARING_VIOLATION);
         // Only a move is left: the file went away in between; or the file system can't replace; or
         // the replace removed the old file but could not put the new one in its place.
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NOT_SUPPORTED && error != ERROR_INVALID_FUNCTION &&

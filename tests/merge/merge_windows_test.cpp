@@ -9,6 +9,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <cwchar>
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -16,6 +17,7 @@
 #include <system_error>
 #include <utility>
 
+#include "file_system.h"
 #include "merge_error.h"
 #include "test_folder.h"
 
@@ -196,6 +198,31 @@ TEST_P(WindowsSharing, SaysTheFileIsOpenElsewhereAndLeavesEveryFileAsItWas)
 
 INSTANTIATE_TEST_SUITE_P(Cases, WindowsSharing, ::testing::ValuesIn(kSharing),
                          [](const ::testing::TestParamInfo<SharingCase>& info) { return std::string(info.param.name); });
+
+// A program that opens the output after it was inspected makes the last step, the replace, fail: the
+// output and the prepared file both stay as they were, so that nothing is lost.
+TEST(WindowsReplace, SaysTheOutputIsOpenElsewhereAndChangesNothing)
+{
+    const struct {
+        const wchar_t* access;
+        const wchar_t* share;
+    } holders[] = {{L"rw", L"-"}, {L"r", L"r"}, {L"rw", L"rw"}};
+    for (const auto& holder : holders) {
+        SCOPED_TRACE(std::string(holder.share, holder.share + std::wcslen(holder.share)));
+        TestFolder folder;
+        const fs::path prepared = folder.Write("prepared.tmp", "new output\r\n");
+        const fs::path out = folder.Write("New_main.pcb", "earlier output\r\n");
+        int error = 0;
+        {
+            const HeldFile held(out, holder.access, holder.share);
+            ASSERT_EQ(held.State(), "holding");
+            error = Module1::RenameOnto(prepared, out);
+        }
+        EXPECT_EQ(Module1::Reason(error), "it is open in another program");
+        EXPECT_EQ(ReadBytes(out), "earlier output\r\n");
+        EXPECT_EQ(ReadBytes(prepared), "new output\r\n");
+    }
+}
 
 // Paths that name no file, as a Windows operator may type them or pick them. In the paths, {folder}
 // stands for the test's folder, {here} for its drive letter and {missing} for a letter that no drive has.
