@@ -137,16 +137,13 @@ OpenedFile Streamed(HANDLE handle, int flags, const char* mode)
     return opened;
 }
 
-// Windows opens a device for a reserved name in any folder and with any extension ("P:\\nul.pcb",
-// "con .pcb"), and tells so by giving its full path in the device namespace. The console's own names
-// are devices only as the whole path.
-bool IsDevice(const std::filesystem::path& path)
+// The path made whole, as Windows itself makes it: absolute, with backslashes, "." and ".." resolved;
+// empty where it can't be made.
+std::wstring FullPath(const std::filesystem::path& path)
 {
     const std::wstring& name = path.native();
     if (name.empty())
-        return false;
-    if (_wcsicmp(name.c_str(), L"CONIN$") == 0 || _wcsicmp(name.c_str(), L"CONOUT$") == 0)
-        return true;
+        return {};
     std::wstring full(MAX_PATH, L'\0');
     DWORD length = GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (length > full.size()) {
@@ -154,13 +151,25 @@ bool IsDevice(const std::filesystem::path& path)
         length = GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     }
     if (length == 0 || length > full.size())
-        return false;
-    const std::wstring_view shown(full.data(), length);
+        return {};
+    full.resize(length);
+    return full;
+}
+
+// Windows opens a device for a reserved name in any folder and with any extension ("P:\\nul.pcb",
+// "con .pcb"), and tells so by giving its full path in the device namespace. The console's own names
+// are devices only as the whole path.
+bool IsDevice(const std::filesystem::path& path)
+{
+    const std::wstring& name = path.native();
+    if (_wcsicmp(name.c_str(), L"CONIN$") == 0 || _wcsicmp(name.c_str(), L"CONOUT$") == 0)
+        return true;
+    const std::wstring full = FullPath(path);
     constexpr std::wstring_view kDevices = L"\\\\.\\";
-    if (!shown.starts_with(kDevices))
+    if (!full.starts_with(kDevices))
         return false;
     // "\\.\C:\folder\file" is a file, named through its drive's device.
-    const std::wstring_view rest = shown.substr(kDevices.size());
+    const std::wstring_view rest = std::wstring_view(full).substr(kDevices.size());
     return !(rest.size() >= 3 && rest[1] == L':' && rest[2] == L'\\');
 }
 
@@ -347,8 +356,13 @@ int RenameOnto(const std::filesystem::path& from, const std::filesystem::path& t
 {
     // ReplaceFileW keeps what belongs to the file rather than its text: its security descriptor, its
     // attributes, its creation time. Where nothing stands yet, there is nothing to keep.
-    if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    // Whole paths: wine's ReplaceFileW takes no path without a backslash, such as "New_main.pcb" or
+    // "/home/x/New_main.pcb".
+    const std::wstring replaced = FullPath(to);
+    const std::wstring replacement = FullPath(from);
+    if (!replaced.empty() && !replacement.empty() && GetFileAttributesW(replaced.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (ReplaceFileW(replaced.c_str(), replacement.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                         nullptr))
             return 0;
         const DWORD error = GetLastError();
         // Windows may say only that the old file could not be removed; another program that holds it

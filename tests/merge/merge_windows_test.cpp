@@ -38,6 +38,22 @@ std::string MergedOutput()
                             "(height 030)|(holeDiam 0)|(desc \"\")|)|b|");
 }
 
+// Relative paths are taken in the test's folder, so that anything they made would show there.
+class InFolder {
+public:
+    explicit InFolder(const fs::path& folder) : previous_(fs::current_path()) { fs::current_path(folder); }
+    ~InFolder()
+    {
+        std::error_code ignored;
+        fs::current_path(previous_, ignored);
+    }
+    InFolder(const InFolder&) = delete;
+    InFolder& operator=(const InFolder&) = delete;
+
+private:
+    fs::path previous_;
+};
+
 // The helper program hold_file, which stands beside this test program.
 fs::path HolderProgram()
 {
@@ -299,22 +315,6 @@ fs::path Expand(std::wstring text, const fs::path& folder, const std::wstring& m
     return text;
 }
 
-// Relative paths are taken in the test's folder, so that anything they made would show there.
-class InFolder {
-public:
-    explicit InFolder(const fs::path& folder) : previous_(fs::current_path()) { fs::current_path(folder); }
-    ~InFolder()
-    {
-        std::error_code ignored;
-        fs::current_path(previous_, ignored);
-    }
-    InFolder(const InFolder&) = delete;
-    InFolder& operator=(const InFolder&) = delete;
-
-private:
-    fs::path previous_;
-};
-
 class WindowsPath : public ::testing::TestWithParam<PathCase> {};
 
 TEST_P(WindowsPath, IsRefusedBeforeAnyInputIsRead)
@@ -393,22 +393,30 @@ TEST(WindowsErrorReason, GivesWindowsOwnTextWithItsNumberForAnyOtherCode)
     EXPECT_EQ(Module1::Reason(Module1::SystemErrorNumber(own)), "Windows error " + std::to_string(own));
 }
 
-TEST(WindowsOutput, KeepsItsHiddenAndSystemAttributes)
+TEST(WindowsOutput, KeepsItsHiddenAndSystemAttributesHoweverItsPathIsSpelt)
 {
     TestFolder folder;
     const fs::path pcb = folder.Write("main.pcb", kBoard);
     const fs::path gap = folder.Write("main.gap", kApertures);
-    const fs::path out = folder.Write("New_main.pcb", "earlier output\r\n");
-    constexpr DWORD kMarked = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    ASSERT_TRUE(SetFileAttributesW(out.c_str(), kMarked));
-    if ((GetFileAttributesW(out.c_str()) & kMarked) != kMarked)
-        GTEST_SKIP() << "the file system keeps no hidden or system attribute";
+    const fs::path out = folder.Path() / "New_main.pcb";
+    const InFolder inFolder(folder.Path());
+    // Whole, with slashes, from the drive's root, and relative.
+    const fs::path spellings[] = {out, out.generic_wstring(), L"\\" + out.relative_path().native(), "New_main.pcb"};
+    for (const fs::path& spelt : spellings) {
+        SCOPED_TRACE(spelt.string());
+        folder.Write("New_main.pcb", "earlier output\r\n");
+        constexpr DWORD kMarked = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+        ASSERT_TRUE(SetFileAttributesW(out.c_str(), kMarked));
+        if ((GetFileAttributesW(out.c_str()) & kMarked) != kMarked)
+            GTEST_SKIP() << "the file system keeps no hidden or system attribute";
 
-    EXPECT_EQ(FailureOf(pcb, gap, out), "no error");
-    EXPECT_EQ(GetFileAttributesW(out.c_str()) & kMarked, kMarked);
-    EXPECT_EQ(ReadBytes(out), MergedOutput());
-    // Marked or not, a merge leaves nothing but its output behind.
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 3);
+        EXPECT_EQ(FailureOf(pcb, gap, spelt), "no error");
+        EXPECT_EQ(GetFileAttributesW(out.c_str()) & kMarked, kMarked);
+        EXPECT_EQ(ReadBytes(out), MergedOutput());
+        // Marked or not, a merge leaves nothing but its output behind.
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 3);
+        SetFileAttributesW(out.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
 }
 
 // The file's DACL as text, or why it can't be read.
