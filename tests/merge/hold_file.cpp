@@ -46,7 +46,8 @@ int main()
     }
     const DWORD access = Bits(arguments[1], GENERIC_READ, GENERIC_WRITE, DELETE);
     const DWORD share = Bits(arguments[2], FILE_SHARE_READ, FILE_SHARE_WRITE, FILE_SHARE_DELETE);
-    const HANDLE file = CreateFileW(arguments[3], access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileW(arguments[3], access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         Say("failed " + std::to_string(GetLastError()));
         return 1;
@@ -55,8 +56,7 @@ int main()
     // The test closes its end of the pipe when it is done with the file.
     char ignored[64];
     DWORD got = 0;
-    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), ignored, sizeof ignored, &got, nullptr) && got > 0) {
-    }
+    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), ignored, sizeof ignored, &got, nullptr) && got > 0) {}
     CloseHandle(file);
     LocalFree(arguments);
     return 0;

@@ -34,8 +34,9 @@ constexpr std::string_view kApertures = "D10 ROUND 010.0 020.0 030.0\r\n";
 
 std::string MergedOutput()
 {
-    return merge_test::CrLf("a|drawPolygons|(apertureDef|(dCode 10 )|(apertureShape Ellipse)|(width 010)|"
-                            "(height 030)|(holeDiam 0)|(desc \"\")|)|b|");
+    return merge_test::CrLf(
+        "a|drawPolygons|(apertureDef|(dCode 10 )|(apertureShape Ellipse)|(width 010)|"
+        "(height 030)|(holeDiam 0)|(desc \"\")|)|b|");
 }
 
 // Relative paths are taken in the test's folder, so that anything they made would show there.
@@ -93,8 +94,8 @@ public:
         std::wstring command =
             L"\"" + HolderProgram().native() + L"\" " + access + L" " + share + L" \"" + path.native() + L"\"";
         PROCESS_INFORMATION process{};
-        const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                            &startup, &process);
+        const BOOL started =
+            CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
         const DWORD startError = GetLastError();
         CloseHandle(childInput);
         CloseHandle(childOutput);
@@ -213,7 +214,9 @@ TEST_P(WindowsSharing, SaysTheFileIsOpenElsewhereAndLeavesEveryFileAsItWas)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, WindowsSharing, ::testing::ValuesIn(kSharing),
-                         [](const ::testing::TestParamInfo<SharingCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<SharingCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // A program that opens the output after it was inspected makes the last step, the replace, fail: the
 // output and the prepared file both stay as they were, so that nothing is lost.
@@ -423,8 +426,8 @@ TEST(WindowsOutput, KeepsItsHiddenAndSystemAttributesHoweverItsPathIsSpelt)
 std::string DaclOf(const fs::path& path)
 {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const DWORD error = GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                                              nullptr, nullptr, nullptr, &descriptor);
+    const DWORD error = GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                              nullptr, nullptr, &descriptor);
     if (error != ERROR_SUCCESS)
         return "no DACL: Windows error " + std::to_string(error);
     wchar_t* text = nullptr;
