@@ -85,8 +85,9 @@ int TruncateFile(std::FILE* file, std::uint64_t size);
 // Moves `from` onto `to`, replacing the file there in one step. Yields 0 or an error number.
 int RenameOnto(const std::filesystem::path& from, const std::filesystem::path& to);
 
-// The system's own English text, in UTF-8, for an error code of the platform's own (a Windows error);
-// empty where the platform has no such codes or no text for this one.
+// The reason, in English UTF-8, for an error code of the platform's own (a Windows error): our words
+// where the system's wouldn't tell the operator what to do, else the system's text with the code's
+// number; empty where the platform has no such codes.
 std::string SystemErrorText(int code);
 
 // What tells that an open file changed since it was last looked at: its size, and the time it was
@@ -100,5 +101,10 @@ struct FileStamp {
 
 // The stamp of an open file; nothing, with errno set, when the system can't tell it.
 std::optional<FileStamp> Stamp(std::FILE* file);
+
+// Why no file can be written at `path` on this platform, whatever stands there: it names a device
+// (Windows' "NUL", "con .pcb"), a drive alone, or a drive that does not exist. Empty when nothing
+// speaks against it.
+std::string WhyNotAFile(const std::filesystem::path& path);
 
 }  // namespace Module1

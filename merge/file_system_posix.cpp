@@ -204,6 +204,12 @@ int RenameOnto(const std::filesystem::path& from, const std::filesystem::path& t
     return ErrorOf(std::rename(from.c_str(), to.c_str()));
 }
 
+std::string WhyNotAFile(const std::filesystem::path&)
+{
+    // Devices and mount points are files here, and stat() tells what they are.
+    return {};
+}
+
 std::string SystemErrorText(int)
 {
     // Every error here is an errno value, which Reason() knows.

@@ -136,6 +136,10 @@ std::string Quoted(const std::filesystem::path& path)
 
 std::string Reason(int errorNumber)
 {
+    if (errorNumber < 0) {
+        const std::string text = SystemErrorText(-errorNumber);
+        return text.empty() ? "error number " + std::to_string(errorNumber) : text;
+    }
     // Our own texts, not the C library's: those follow the locale, and the sentences around them
     // are English.
     switch (errorNumber) {
@@ -224,11 +228,16 @@ std::string Reason(int errorNumber)
 
 std::string Reason(const std::error_code& error)
 {
+    // On Windows the nearest errno can point elsewhere: a drive that is not ready would read
+    // "Resource temporarily unavailable". Where the system has no codes of its own, the text is empty.
+    if (error.category() == std::system_category()) {
+        if (std::string text = SystemErrorText(error.value()); !text.empty())
+            return text;
+    }
     const std::error_condition condition = error.default_error_condition();
     if (condition.category() == std::generic_category())
         return Reason(condition.value());
-    const std::string text = SystemErrorText(error.value());
-    return text.empty() ? "error number " + std::to_string(error.value()) : text;
+    return "error number " + std::to_string(error.value());
 }
 
 }  // namespace Module1

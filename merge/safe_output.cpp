@@ -41,6 +41,8 @@ SafeOutput::SafeOutput(const fs::path& outputPath, const fs::path& pcbPath, cons
 {
     if (outputPath.empty())
         throw MergeError("Cannot write the output file: no output path is given");
+    if (const std::string reason = WhyNotAFile(outputPath); !reason.empty())
+        Refuse(reason);
 
     destination_ = Destination(outputPath);
     std::error_code error;
