@@ -190,8 +190,18 @@ void SafeOutput::CommitByRename()
         Refuse(Reason(error));
 
     error = RenameOnto(temporary_.Path(), destination_);
-    if (error != 0)
-        throw MergeError((existed_ ? "Cannot replace " : "Cannot write ") + outputName_ + ": " + Reason(error));
+    if (error != 0) {
+        std::string sentence = (existed_ ? "Cannot replace " : "Cannot write ") + outputName_ + ": " + Reason(error);
+        // A replace that failed half-way (Windows can remove the old file and then fail to move the new
+        // one in) leaves the prepared file as the only output there is: it stays, and the operator
+        // learns where.
+        std::error_code ignored;
+        if (existed_ && !fs::exists(destination_, ignored)) {
+            sentence += "; the earlier file is gone, and the new output is kept in " + Quoted(temporary_.Path());
+            temporary_.Kept();
+        }
+        throw MergeError(sentence);
+    }
     temporary_.Kept();
 
     error = SyncFolder(FolderOf(destination_));
