@@ -22,8 +22,9 @@ bool GermanLocale::IsSet() const
 
 const char* GermanLocale::Missing()
 {
-    return "no German locale to check against: run the test through ctest, which makes one in the build "
-           "(it needs localedef and the package locales), or make one with locale-gen de_DE.UTF-8";
+    return "no German locale to check against: ctest runs this test with LOCPATH at the folder \"locales\" that "
+           "the build makes one in (where localedef and the package \"locales\" are installed); "
+           "locale-gen de_DE.UTF-8 would make one for the whole machine";
 }
 
 }  // namespace test_support
