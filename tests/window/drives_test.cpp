@@ -1,13 +1,12 @@
 // Tests of which drive holds a folder, and of the machine's own drives.
 #include "drives.h"
 #include "controls_test_support.h"
+#include "german_locale.h"
 
 #include <QFileInfo>
-#include <QScopeGuard>
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <string>
 
 TEST(DriveOf, TakesTheLongestRootThatEndsWhereAFolderNameEnds)
@@ -52,11 +51,9 @@ TEST(MachineDrives, OffersTheRootAndOnlyFoldersEachItsOwnDrive)
 // The program's sentences are English, so the reasons in them must be too, whatever the locale says.
 TEST(ReadFolder, GivesTheReasonInEnglishUnderAnyLocale)
 {
-    const std::string before = std::setlocale(LC_ALL, nullptr);
-    const auto restore = qScopeGuard([&] { std::setlocale(LC_ALL, before.c_str()); });
-    // The POSIX name, then the Windows one.
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr && std::setlocale(LC_ALL, "German_Germany.1252") == nullptr)
-        GTEST_SKIP() << "no German locale on this machine to check against (locale-gen de_DE.UTF-8 makes one)";
+    const test_support::GermanLocale german;
+    if (!german.IsSet())
+        GTEST_SKIP() << test_support::GermanLocale::Missing();
 
     const QString missing = folderPath(QDir::tempPath() + "/corvane-no-such-folder");
     EXPECT_EQ(errorOf([&] { readFolder(missing, QDir::Dirs); }),

@@ -1,9 +1,8 @@
-// Runs a test as an ordinary user when the suite runs as root.
+// Runs a test as the user "nobody" when the suite runs as root, in a child process of the test program.
 #include "ordinary_user.h"
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
 #include <grp.h>
 #include <pwd.h>
 #include <sys/wait.h>
@@ -14,22 +13,8 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
-#endif
 
 namespace test_support {
-
-#ifdef _WIN32
-
-bool RerunAsOrdinaryUser()
-{
-    return false;
-}
-bool PassesPermissionChecks()
-{
-    return false;
-}
-
-#else
 
 namespace {
 
@@ -63,9 +48,9 @@ bool RerunAsOrdinaryUser()
 {
     if (!PassesPermissionChecks())
         return false;
-    const passwd* nobody = getpwnam("nobody");
-    if (nobody == nullptr) {
-        ADD_FAILURE() << "no user \"nobody\" to run the test as";
+    if (getpwnam("nobody") == nullptr) {
+        // GTEST_SKIP returns from the function it stands in, so it gets one of its own.
+        [] { GTEST_SKIP() << "this machine has no user \"nobody\" to run the test as"; }();
         return true;
     }
     const std::string filter = CurrentTestFilter();
@@ -90,7 +75,6 @@ bool RerunAsOrdinaryUser()
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     if (WIFEXITED(status) && WEXITSTATUS(status) == cannotRun) {
-        // GTEST_SKIP returns from the function it stands in, so it gets one of its own.
         [] { GTEST_SKIP() << "the test can't run as the user \"nobody\" here (is the program out of its reach?)"; }();
         return true;
     }
@@ -98,7 +82,5 @@ bool RerunAsOrdinaryUser()
         ADD_FAILURE() << "the test failed when run as the user \"nobody\" (its output is above)";
     return true;
 }
-
-#endif
 
 }  // namespace test_support
