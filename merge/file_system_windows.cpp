@@ -360,7 +360,9 @@ int RenameOnto(const std::filesystem::path& from, const std::filesystem::path& t
     // "/home/x/New_main.pcb".
     const std::wstring replaced = FullPath(to);
     const std::wstring replacement = FullPath(from);
-    if (!replaced.empty() && !replacement.empty() && GetFileAttributesW(replaced.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    const DWORD attributes = replaced.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(replaced.c_str());
+    // Only a file is replaced: wine's ReplaceFileW would take a folder put in the output's place too.
+    if (!replacement.empty() && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         if (ReplaceFileW(replaced.c_str(), replacement.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                          nullptr))
             return 0;
