@@ -40,12 +40,13 @@ inline QStringList texts(const QListWidget& list)
 
 // Clicks the entry `text` of `list` with the mouse, as the operator does. Fails (fatally, for the caller
 // to stop with ASSERT_NO_FATAL_FAILURE) where the list doesn't show that entry exactly once.
-inline void click(QListWidget& list, const QString& text)
+inline void click(QListWidget& list, const QString& text, Qt::MouseButton button = Qt::LeftButton,
+                  Qt::KeyboardModifiers modifiers = {})
 {
     const QList<QListWidgetItem*> found = list.findItems(text, Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1) << list.objectName().toStdString() << " shows " << text.toStdString() << " not once but "
                                << found.size() << " times";
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(found.first()).center());
+    QTest::mouseClick(list.viewport(), button, modifiers, list.visualItemRect(found.first()).center());
 }
 
 // What `act` threw as std::runtime_error, or "no error".

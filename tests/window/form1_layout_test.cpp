@@ -305,6 +305,28 @@ TEST_F(Form1Layout, TabGoesRoundTheControlsInOrderBothWays)
     }
 }
 
+// Whoever works by keyboard sees at a glance which list the keys go to: its frame is drawn in the
+// highlight colour, and no other list's is.
+TEST_F(Form1Layout, TheListWithTheFocusShowsItOnItsFrame)
+{
+    const char* const lists[] = {"Dir1", "File1", "Dir2", "File2"};
+    const QRgb highlight = QApplication::palette().color(QPalette::Highlight).rgb();
+    for (const char* focused : lists) {
+        SCOPED_TRACE(std::string("focus in ") + focused);
+        child(focused)->setFocus(Qt::TabFocusReason);
+        const QImage drawn = form.grab().toImage();
+        for (const char* list : lists) {
+            const QRect place = child(list)->geometry();
+            const QPoint middle = place.center();
+            // Two pixels deep into the left, top and bottom sides, where no entry is drawn.
+            for (const QPoint edge : {QPoint(place.left(), middle.y()), QPoint(place.left() + 1, middle.y()),
+                                      QPoint(middle.x(), place.top() + 1), QPoint(middle.x(), place.bottom() - 1)})
+                EXPECT_EQ(drawn.pixel(edge) == highlight, list == std::string(focused))
+                    << list << " at " << edge.x() << "," << edge.y();
+        }
+    }
+}
+
 // A focused command button is pressed by Enter, as on Windows; neither button is the window's default
 // or cancel button, so Enter elsewhere and Esc anywhere press nothing.
 TEST_F(Form1Layout, EnterPressesOnlyTheFocusedButtonAndEscNone)
