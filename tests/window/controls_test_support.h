@@ -1,10 +1,13 @@
-// What the window's tests share: readable QString output, a list's texts, a click on an entry, a call's
+// What the window's tests share: readable output of Qt's values, a list's texts, a click on an entry, a call's
 // error text, a control by its name, and paths as the lists report them.
 #pragma once
 
+#include <QColor>
 #include <QDir>
 #include <QList>
 #include <QListWidget>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -28,6 +31,21 @@ inline void PrintTo(const QStringList& texts, std::ostream* out)
         *out << (&text == &texts.last() ? "" : ", ");
     }
     *out << '}';
+}
+
+inline void PrintTo(const QColor& colour, std::ostream* out)
+{
+    *out << colour.name(QColor::HexArgb).toStdString();
+}
+
+inline void PrintTo(const QPoint& point, std::ostream* out)
+{
+    *out << '(' << point.x() << ", " << point.y() << ')';
+}
+
+inline void PrintTo(const QRect& rect, std::ostream* out)
+{
+    *out << rect.width() << " x " << rect.height() << " at (" << rect.x() << ", " << rect.y() << ')';
 }
 
 inline QStringList texts(const QListWidget& list)
