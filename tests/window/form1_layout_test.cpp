@@ -178,8 +178,8 @@ TEST_F(Form1Layout, WindowIsFramedAsDesigned)
     const QRect available = form.screen()->availableGeometry();
     EXPECT_EQ(form.pos() + QPoint(frame.left(), frame.top()),
               openingPosition(QRect(321, 322, 605, 333), frame, available));
-    EXPECT_TRUE(available.contains(form.frameGeometry())) << "on a screen of " << available.width() << " x "
-                                                          << available.height();
+    EXPECT_TRUE(available.contains(form.frameGeometry()))
+        << "on a screen of " << available.width() << " x " << available.height();
     EXPECT_EQ(form.layout(), nullptr);
     EXPECT_EQ(form.windowFlags() & Qt::WindowType_Mask, Qt::Window);
     EXPECT_EQ(form.font().family(), QStringLiteral("MS Sans Serif"));
