@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QShowEvent>
 
 #include <exception>
 #include <filesystem>
@@ -60,12 +61,22 @@ bool Form1::event(QEvent* event)
     case QEvent::ThemeChange:
     case QEvent::ApplicationPaletteChange:
         // The user's scheme has changed, and the workspace colour may be none of the palette's roles.
-        paintWorkspace();
+        paintSchemeColours();
         break;
     default:
         break;
     }
     return handled;
+}
+
+void Form1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Once, at the opening: a window that the operator has moved stays where it was put.
+    if (!opened_ && !event->spontaneous()) {
+        opened_ = true;
+        moveOntoTheScreen();
+    }
 }
 
 void Form1::showError(const QString& message)

@@ -31,13 +31,14 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
-    // The window's controls as one table, in form1_layout.cpp; each row names the member that keeps it.
-    struct Layout;
-
+    // In form1_layout.cpp, with the table of the controls.
     void createControls(const DriveSource& drives);
-    void paintWorkspace();
+    void paintSchemeColours();
+    void moveOntoTheScreen();
+
     void showError(const QString& message);
 
     // Every handler runs through here: whatever it throws reaches the operator, and the window stays open.
@@ -68,6 +69,9 @@ private:
 
     // The window and its labels, all in the workspace colour.
     QList<QWidget*> workspace_;
+    // The labels whose text is in a colour of the user's scheme.
+    QList<QLabel*> schemeText_;
+    bool opened_ = false;
 
     QString OutputPath;
     QString GapPath;

@@ -3,7 +3,8 @@
 
 class QWidget;
 
-// Makes `widget` paint its whole rectangle in the application-workspace colour of the user's scheme.
-// Where that colour is no role of Qt's palette it is looked up by this call, so call it again when the
-// scheme changes (ThemeChange, ApplicationPaletteChange); a call that changes nothing raises no event.
+// Makes `widget` paint its whole rectangle in the application-workspace colour of the user's scheme,
+// the same whether the window is active, inactive or disabled. The colour is looked up by this call,
+// so call it again when the scheme changes (ThemeChange, ApplicationPaletteChange); a call that changes
+// nothing raises no event.
 void paintInWorkspaceColour(QWidget& widget);

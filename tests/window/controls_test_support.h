@@ -1,10 +1,13 @@
-// What the window's tests share: readable QString output, a list's texts, a click on an entry, a call's
+// What the window's tests share: readable output of Qt's values, a list's texts, a click on an entry, a call's
 // error text, a control by its name, and paths as the lists report them.
 #pragma once
 
+#include <QColor>
 #include <QDir>
 #include <QList>
 #include <QListWidget>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -30,6 +33,21 @@ inline void PrintTo(const QStringList& texts, std::ostream* out)
     *out << '}';
 }
 
+inline void PrintTo(const QColor& colour, std::ostream* out)
+{
+    *out << colour.name(QColor::HexArgb).toStdString();
+}
+
+inline void PrintTo(const QPoint& point, std::ostream* out)
+{
+    *out << '(' << point.x() << ", " << point.y() << ')';
+}
+
+inline void PrintTo(const QRect& rect, std::ostream* out)
+{
+    *out << rect.width() << " x " << rect.height() << " at (" << rect.x() << ", " << rect.y() << ')';
+}
+
 inline QStringList texts(const QListWidget& list)
 {
     QStringList shown;
@@ -40,12 +58,13 @@ inline QStringList texts(const QListWidget& list)
 
 // Clicks the entry `text` of `list` with the mouse, as the operator does. Fails (fatally, for the caller
 // to stop with ASSERT_NO_FATAL_FAILURE) where the list doesn't show that entry exactly once.
-inline void click(QListWidget& list, const QString& text)
+inline void click(QListWidget& list, const QString& text, Qt::MouseButton button = Qt::LeftButton,
+                  Qt::KeyboardModifiers modifiers = {})
 {
     const QList<QListWidgetItem*> found = list.findItems(text, Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1) << list.objectName().toStdString() << " shows " << text.toStdString() << " not once but "
                                << found.size() << " times";
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(found.first()).center());
+    QTest::mouseClick(list.viewport(), button, modifiers, list.visualItemRect(found.first()).center());
 }
 
 // What `act` threw as std::runtime_error, or "no error".

@@ -35,13 +35,6 @@ protected:
     QTemporaryDir folder;
 };
 
-void click(FileListBox& list, const QString& name, Qt::MouseButton button, Qt::KeyboardModifiers modifiers = {})
-{
-    const QList<QListWidgetItem*> found = list.findItems(name, Qt::MatchExactly);
-    ASSERT_EQ(found.size(), 1) << name.toStdString();
-    QTest::mouseClick(list.viewport(), button, modifiers, list.visualItemRect(found.first()).center());
-}
-
 }  // namespace
 
 TEST_F(FileList, StartsInTheCurrentFolder)
@@ -74,18 +67,22 @@ TEST_F(FileList, ShowsTheMatchingFilesByNameRegardlessOfLetterCase)
 
 TEST_F(FileList, FolderThatCantBeReadThrowsNamingItAndShowsWhatItShowedBefore)
 {
-    const std::vector<std::pair<QString, QString>> cases{
+    struct Case {
+        QString folder;
+        const char* reason;
+    };
+    const Case cases[] = {
         {at("missing"), "No such file or directory"},
         {at("b.pcb"), "Not a directory"},
     };
-    for (const auto& [text, reason] : cases) {
-        SCOPED_TRACE(text.toStdString());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder.toStdString());
         FileListBox list("*.pcb");
         list.setPath(folder.path());
         list.item(1)->setSelected(true);
 
-        EXPECT_EQ(errorOf([&] { list.setPath(text); }),
-                  QString(R"(Cannot open the folder "%1": %2)").arg(text, reason));
+        EXPECT_EQ(errorOf([&] { list.setPath(c.folder); }),
+                  QString(R"(Cannot open the folder "%1": %2)").arg(c.folder, QString::fromLatin1(c.reason)));
         EXPECT_EQ(list.Path(), at());
         EXPECT_EQ(texts(list), (QStringList{"a.PCB", "b.pcb", "Z.pcb"}));
         EXPECT_EQ(list.FileName(), "b.pcb");

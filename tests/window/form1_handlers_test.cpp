@@ -5,6 +5,7 @@
 #include "file_list_box.h"
 #include "form1.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -71,29 +72,30 @@ protected:
         write(in(aperturesName), apertures);
         write(in(QStringLiteral("notes.txt")), "not for either list\n");
 
-        window = std::make_unique<Form1>(offered);
+        {
+            // The lists start in the program's current folder.
+            const QString current = QDir::currentPath();
+            if (startsInTheFolder) {
+                ASSERT_TRUE(QDir::setCurrent(folder));
+            }
+            window = std::make_unique<Form1>(offered);
+            QDir::setCurrent(current);
+        }
         if (!reportsInItsOwnBox)
             window->setErrorReporter([this](const QString& message) { errors << message; });
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        find(Drive1, "Drive1");
-        find(Dir1, "Dir1");
-        find(File1, "File1");
-        find(Drive2, "Drive2");
-        find(Dir2, "Dir2");
-        find(File2, "File2");
-        find(Text1, "Text1");
-        find(status, "status");
-        find(Command1, "Command1");
-    }
-
-    // A fatal failure here ends SetUp, and the test then doesn't run.
-    template <typename Control>
-    void find(Control*& control, const char* name)
-    {
-        control = window->findChild<Control*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
-        ASSERT_NE(control, nullptr) << "Form1 has no " << name;
+        // A missing control throws here, which ends SetUp, and the test then doesn't run.
+        Drive1 = &childNamed<DriveListBox>(*window, "Drive1");
+        Dir1 = &childNamed<DirListBox>(*window, "Dir1");
+        File1 = &childNamed<FileListBox>(*window, "File1");
+        Drive2 = &childNamed<DriveListBox>(*window, "Drive2");
+        Dir2 = &childNamed<DirListBox>(*window, "Dir2");
+        File2 = &childNamed<FileListBox>(*window, "File2");
+        Text1 = &childNamed<QLineEdit>(*window, "Text1");
+        status = &childNamed<QLabel>(*window, "status");
+        Command1 = &childNamed<QPushButton>(*window, "Command1");
     }
 
     QString in(const QString& name) const { return folder + QDir::separator() + name; }
@@ -122,6 +124,7 @@ protected:
     // What a fixture below may change before SetUp opens the window.
     DriveSource offered = machineDrives;
     bool reportsInItsOwnBox = false;
+    bool startsInTheFolder = false;
 
     QTemporaryDir temporary;
     QString folder;
@@ -158,6 +161,110 @@ TEST_F(Form1Handlers, OneRequestFromStartToComplete)
     EXPECT_EQ(contentOf(in(defaultOutputName)), merged);
     EXPECT_EQ(contentOf(in(boardName)), board);
     EXPECT_EQ(contentOf(in(aperturesName)), apertures);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+}
+
+// The window opens in the folder that holds one board file and one aperture list.
+class Form1ByKeyboard : public Form1Handlers {
+protected:
+    Form1ByKeyboard() { startsInTheFolder = true; }
+
+    // The key goes where the operator's would: to the control that has the focus.
+    static QWidget* press(Qt::Key key)
+    {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        return QApplication::focusWidget();
+    }
+};
+
+TEST_F(Form1ByKeyboard, WholeRoadFromStartToComplete)
+{
+    ASSERT_EQ(QApplication::focusWidget(), Command1);
+    press(Qt::Key_Tab);
+    press(Qt::Key_Tab);
+    ASSERT_EQ(press(Qt::Key_Tab), File1);
+    press(Qt::Key_Down);
+    EXPECT_EQ(Text1->text(), in(defaultOutputName));
+    EXPECT_EQ(status->text(), QStringLiteral("Select .gap file"));
+
+    press(Qt::Key_Tab);
+    press(Qt::Key_Tab);
+    ASSERT_EQ(press(Qt::Key_Tab), File2);
+    press(Qt::Key_Down);
+    EXPECT_EQ(status->text(), QStringLiteral("Push 'START'"));
+
+    press(Qt::Key_Tab);
+    press(Qt::Key_Tab);
+    ASSERT_EQ(press(Qt::Key_Tab), Command1);
+    press(Qt::Key_Return);
+    EXPECT_EQ(status->text(), QStringLiteral("Complete"));
+    EXPECT_EQ(contentOf(in(defaultOutputName)), merged);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+}
+
+// Each key that changes the choice runs the list's click handler, as a click on the entry does; one
+// that finds the choice where it goes runs nothing.
+TEST_F(Form1ByKeyboard, ArrowsHomeAndEndChooseAsAClickDoes)
+{
+    const QStringList boards{QStringLiteral("Anfang.pcb"), boardName, QStringLiteral("Zuletzt.pcb")};
+    const QStringList lists{QStringLiteral("Anfang.gap"), aperturesName, QStringLiteral("Zuletzt.gap")};
+    for (const QString& name : {boards.first(), boards.last(), lists.first(), lists.last()})
+        write(in(name), "\n");
+    File1->setPath(folder);
+    File2->setPath(folder);
+    ASSERT_EQ(texts(*File1), boards);
+    ASSERT_EQ(texts(*File2), lists);
+
+    constexpr int none = -1;
+    struct Case {
+        const char* name;
+        int chosenBefore;  // by a click; with none, the focus comes by Tab
+        Qt::Key key;
+        int chosenAfter;  // none: the key runs no handler
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"Down with nothing chosen",    none, Qt::Key_Down, 0},
+        {"Up with nothing chosen",      none, Qt::Key_Up,   0},
+        {"Home with nothing chosen",    none, Qt::Key_Home, 0},
+        {"End with nothing chosen",     none, Qt::Key_End,  2},
+        {"Down",                        0,    Qt::Key_Down, 1},
+        {"Up",                          2,    Qt::Key_Up,   1},
+        {"Home",                        2,    Qt::Key_Home, 0},
+        {"End",                         0,    Qt::Key_End,  2},
+        {"Down at the last entry",      2,    Qt::Key_Down, none},
+        {"Up at the first entry",       0,    Qt::Key_Up,   none},
+        {"Home at the first entry",     0,    Qt::Key_Home, none},
+        {"End at the last entry",       2,    Qt::Key_End,  none},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        for (const int number : {1, 2}) {
+            SCOPED_TRACE(std::string(c.name) + " in File" + std::to_string(number));
+            const Picker picker = group(number);
+            const QStringList& names = number == 1 ? boards : lists;
+            picker.files->setPath(folder);
+            if (c.chosenBefore == none) {
+                picker.folders->setFocus();
+                ASSERT_EQ(press(Qt::Key_Tab), picker.files);
+            } else {
+                ASSERT_NO_FATAL_FAILURE(click(*picker.files, names[c.chosenBefore]));
+            }
+            // What the handlers set, put out of their way.
+            Text1->setText(QStringLiteral("typed"));
+            status->clear();
+
+            press(c.key);
+
+            const int chosen = c.chosenAfter == none ? c.chosenBefore : c.chosenAfter;
+            EXPECT_EQ(picker.files->FileName(), chosen == none ? QString() : names[chosen]);
+            const bool ran = c.chosenAfter != none;
+            const QString handlersStatus = number == 1 ? "Select .gap file" : "Push 'START'";
+            EXPECT_EQ(status->text(), ran ? handlersStatus : QString());
+            const bool proposed = ran && number == 1;
+            EXPECT_EQ(Text1->text(), proposed ? folder + QDir::separator() + "New_" + names[chosen] : "typed");
+        }
+    }
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
 }
 
@@ -454,8 +561,7 @@ TEST_F(Form1ErrorBox, AFailureIsShownInAWindowModalBoxAndTheWindowStaysOpen)
 
     // Until OK is pressed the window takes no click, "Exit" included. The clicks go through the window,
     // as the platform delivers them; one sent to the button itself would pass the box by.
-    auto* exit = window->findChild<QPushButton*>(QStringLiteral("Command2"));
-    ASSERT_NE(exit, nullptr);
+    auto* exit = &childNamed<QPushButton>(*window, "Command2");
     const auto clickThroughTheWindow = [this](QPushButton* button) {
         const QPoint centre = button->mapTo(window.get(), button->rect().center());
         QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, centre);
