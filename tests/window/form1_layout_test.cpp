@@ -125,6 +125,19 @@ protected:
         return all;
     }
 
+    // Each label's text in its designed colour of the scheme, on the workspace colour.
+    void expectLabelColours(const QColor& workspace)
+    {
+        for (const Expected& expected : designed) {
+            auto* label = qobject_cast<QLabel*>(child(expected.name));
+            if (!label || expected.colour == Colour::KindsOwn)
+                continue;
+            SCOPED_TRACE(expected.name);
+            EXPECT_EQ(label->palette().color(label->foregroundRole()), expectedTextColour(expected.colour));
+            EXPECT_EQ(label->palette().color(label->backgroundRole()), workspace);
+        }
+    }
+
     Form1 form;
 };
 
@@ -290,14 +303,7 @@ TEST_F(Form1Layout, ColoursFollowTheUsersScheme)
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return status->palette().color(status->foregroundRole()) == QColor(70, 80, 90); }));
 
-    for (const Expected& expected : designed) {
-        auto* label = qobject_cast<QLabel*>(child(expected.name));
-        if (!label || expected.colour == Colour::KindsOwn)
-            continue;
-        SCOPED_TRACE(expected.name);
-        EXPECT_EQ(label->palette().color(label->foregroundRole()), expectedTextColour(expected.colour));
-        EXPECT_EQ(label->palette().color(label->backgroundRole()), workspaceColour(form));
-    }
+    expectLabelColours(workspaceColour(form));
 #ifndef Q_OS_WIN
     EXPECT_EQ(workspaceColour(form), QColor(10, 20, 30));
     // The right end of the status label, where its caption never reaches, and the window beside it.
@@ -353,14 +359,7 @@ TEST_F(Form1Layout, LabelColoursHoldWhenTheWindowIsInactiveOrDisabled)
         SCOPED_TRACE(state.name);
         ASSERT_NO_FATAL_FAILURE(state.enter());
         ASSERT_EQ(status->palette().currentColorGroup(), state.group);
-        for (const Expected& expected : designed) {
-            auto* label = qobject_cast<QLabel*>(child(expected.name));
-            if (!label || expected.colour == Colour::KindsOwn)
-                continue;
-            SCOPED_TRACE(expected.name);
-            EXPECT_EQ(label->palette().color(label->foregroundRole()), expectedTextColour(expected.colour));
-            EXPECT_EQ(label->palette().color(label->backgroundRole()), workspace);
-        }
+        expectLabelColours(workspace);
         // As drawn: the caption's strokes in the highlighted text colour, and the label's right end,
         // where the caption never reaches, in the workspace colour.
         const QImage drawn = status->grab().toImage();

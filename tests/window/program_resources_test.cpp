@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <windows.h>
@@ -23,6 +24,15 @@ struct Module {
     {
         if (handle != nullptr)
             FreeLibrary(handle);
+    }
+
+    // The bytes of resource `id` of `type`; empty where the program has none.
+    std::string_view resource(WORD id, WORD type) const
+    {
+        const HRSRC found = FindResourceW(handle, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(type));
+        const void* bytes = found ? LockResource(LoadResource(handle, found)) : nullptr;
+        return bytes ? std::string_view(static_cast<const char*>(bytes), SizeofResource(handle, found))
+                     : std::string_view();
     }
 };
 
@@ -43,10 +53,9 @@ TEST(ProgramResources, IconOneHoldsItsThreeImagesInOrder)
 {
     const Module module;
     ASSERT_NE(module.handle, nullptr) << "cannot load " << CORVANE_PROGRAM;
-    const HRSRC group = FindResourceW(module.handle, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));
-    ASSERT_NE(group, nullptr) << "no icon group 1";
-    const auto* header = static_cast<const GroupHeader*>(LockResource(LoadResource(module.handle, group)));
-    ASSERT_NE(header, nullptr);
+    const std::string_view group = module.resource(1, 14);
+    ASSERT_GE(group.size(), sizeof(GroupHeader)) << "no icon group 1";
+    const auto* header = reinterpret_cast<const GroupHeader*>(group.data());
     ASSERT_EQ(header->count, 3);
     const auto* entries = reinterpret_cast<const GroupEntry*>(header + 1);
     const struct {
@@ -60,7 +69,7 @@ TEST(ProgramResources, IconOneHoldsItsThreeImagesInOrder)
         EXPECT_EQ(entries[image].width, expected[image].size);
         EXPECT_EQ(entries[image].height, expected[image].size);
         EXPECT_EQ(entries[image].bitsPerPixel, expected[image].bitsPerPixel);
-        EXPECT_NE(FindResourceW(module.handle, MAKEINTRESOURCEW(expected[image].id), MAKEINTRESOURCEW(3)), nullptr);
+        EXPECT_FALSE(module.resource(expected[image].id, 3).empty());
     }
 }
 
@@ -137,11 +146,8 @@ TEST(ProgramResources, ManifestOneIsTheProgramsManifestForWindowsTenAndEleven)
 {
     const Module module;
     ASSERT_NE(module.handle, nullptr) << "cannot load " << CORVANE_PROGRAM;
-    const HRSRC found = FindResourceW(module.handle, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
-    ASSERT_NE(found, nullptr) << "no manifest 1 (the one Windows reads when it starts a program)";
-    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module.handle, found)));
-    ASSERT_NE(bytes, nullptr);
-    const std::string manifest(bytes, SizeofResource(module.handle, found));
+    const std::string manifest(module.resource(1, 24));
+    ASSERT_FALSE(manifest.empty()) << "no manifest 1 (the one Windows reads when it starts a program)";
     // Windows 10 and 11 share one identifier; without it they run the program as one of Vista's.
     EXPECT_NE(manifest.find("<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>"), std::string::npos)
         << manifest;
