@@ -399,6 +399,12 @@ std::string WhyNotAFile(const std::filesystem::path& path)
     if (!prefixed && (name.find_first_of(L"*?\"<>|") != std::wstring::npos ||
                       std::any_of(name.begin(), name.end(), [](wchar_t c) { return c < L' '; })))
         return OwnWords(ERROR_INVALID_NAME);
+    // Windows' file systems take names of up to 255 characters; a longer one, too, would fail only at
+    // the move, and wine doesn't even say why.
+    constexpr std::size_t kLongestName = 255;
+    if (std::any_of(path.begin(), path.end(),
+                    [](const std::filesystem::path& part) { return part.native().size() > kLongestName; }))
+        return Reason(ENAMETOOLONG);
     return {};
 }
 

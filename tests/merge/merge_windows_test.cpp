@@ -267,6 +267,9 @@ const std::string kDrive = "Cannot write the output file {out}: it names a drive
 const std::string kBadName =
     "Cannot write the output file {out}: Windows does not allow this name (a name holds none of * ? \" < > |)";
 
+// One more character than a name on Windows' file systems may have.
+const std::wstring kNameTooLong = L"{folder}\\" + std::wstring(256 - 4, L'x') + L".pcb";
+
 const PathCase kPaths[] = {
     {"output_nul", kPcb, kGap, L"NUL", kDevice},
     {"output_con", kPcb, kGap, L"CON", kDevice},
@@ -285,6 +288,8 @@ const PathCase kPaths[] = {
      "Cannot write the output file {out}: the drive {missing}: does not exist"},
     {"output_with_a_question_mark", kPcb, kGap, L"{folder}\\New?.pcb", kBadName},
     {"output_with_a_pipe", kPcb, kGap, L"New|main.pcb", kBadName},
+    {"output_name_too_long", kPcb, kGap, kNameTooLong.c_str(),
+     "Cannot write the output file {out}: File name too long"},
     {"board_file_con", L"CON", kGap, kOut, "Cannot open the board file {pcb}: it is not a regular file"},
     {"board_file_console_input", L"CONIN$", kGap, kOut, "Cannot open the board file {pcb}: it is not a regular file"},
     {"aperture_list_aux_with_an_extension", kPcb, L"aux.gap", kOut,
