@@ -44,7 +44,8 @@ struct ExistingFile {
     int writeError = 0;
     // Replacing it would lose nothing. On POSIX: one link only, the owner the one running the merge,
     // and no extended attributes (an ACL, a security label, the user's own), which a new file would
-    // not have. On Windows: one link only; its owner and access rights are not compared.
+    // not have. On Windows: one link only, and the right to remove it, which the replace needs; its
+    // owner and access rights are kept by the replace, so they are not compared.
     bool replaceable = false;
 };
 
