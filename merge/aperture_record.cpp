@@ -42,22 +42,22 @@ void ApertureLine::Tail<N>::Append(std::string_view text)
     size = kept + text.size();
 }
 
+static_assert(std::ranges::all_of(kShapeKeywords, [](const ShapeKeyword& row) {
+    return row.keyword.size() <= PieceSearch::kLongestSought;
+}));
+
+ApertureLine::ApertureLine()
+    : keywords_{PieceSearch(kShapeKeywords[0].keyword), PieceSearch(kShapeKeywords[1].keyword),
+                PieceSearch(kShapeKeywords[2].keyword), PieceSearch(kShapeKeywords[3].keyword)}
+{
+}
+
 void ApertureLine::Feed(std::string_view piece)
 {
-    static_assert(std::ranges::all_of(kShapeKeywords,
-                                      [](const ShapeKeyword& row) { return row.keyword.size() <= kLongestKeyword; }));
     if (piece.empty())
         return;
-    // Where a piece's edge cuts a keyword, it stands whole in the end of the earlier pieces joined to
-    // the start of this one.
-    Tail<2 * (kLongestKeyword - 1)> joint;
-    joint.Append(keywordTail_.View());
-    joint.Append(piece.substr(0, kLongestKeyword - 1));
-    for (std::size_t row = 0; row < kShapeKeywords.size(); ++row) {
-        const std::string_view keyword = kShapeKeywords[row].keyword;
-        holds_[row] = holds_[row] || Find(joint.View(), keyword, 1) != 0 || Find(piece, keyword, 1) != 0;
-    }
-    keywordTail_.Append(piece);
+    for (PieceSearch& keyword : keywords_)
+        keyword.Feed(piece);
 
     if (size_ < kShown) {
         const std::size_t head = std::min<std::size_t>(piece.size(), kShown - size_);
@@ -82,7 +82,7 @@ void ApertureLine::Feed(std::string_view piece)
 std::optional<std::string_view> ApertureLine::Shape() const
 {
     for (std::size_t row = 0; row < kShapeKeywords.size(); ++row) {
-        if (holds_[row])
+        if (keywords_[row].Found())
             return kShapeKeywords[row].shapeText;
     }
     return std::nullopt;

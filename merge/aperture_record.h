@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "piece_search.h"
+
 namespace Module1 {
 
 // The fields of one record that differ from line to line, cut character for character from its
@@ -31,6 +33,8 @@ public:
 // any length takes the same small memory, and none is refused for its length.
 class ApertureLine {
 public:
+    ApertureLine();
+
     // The next piece of the line; the pieces, joined, are the line, cut anywhere.
     void Feed(std::string_view piece);
 
@@ -56,15 +60,13 @@ private:
     // As many characters as an error message shows of a line; the D-code is among them.
     static constexpr std::size_t kShown = 100;
     static constexpr std::size_t kCut = 3;
-    // A keyword cut by a piece's edge has at most this many characters before it.
-    static constexpr std::size_t kLongestKeyword = 9;
 
     std::string Shown() const;
 
     std::uint64_t size_ = 0;
     std::array<char, kShown> head_{};
-    Tail<kLongestKeyword - 1> keywordTail_;
-    std::array<bool, 4> holds_{};
+    // Whether the line holds each keyword, in the order of the shape test.
+    std::array<PieceSearch, 4> keywords_;
     Tail<kCut> cutTail_;
     // The positions (from 1) of the first three "." and the three characters before each; only the
     // first `dots_` of them are set.

@@ -1,7 +1,6 @@
 // The merge routine: a board file copied line for line, aperture records after its first "drawPolygons".
 #include "merge_apertures.h"
 
-#include <algorithm>
 #include <array>
 #include <cassert>
 #include <cstring>
@@ -11,6 +10,7 @@
 #include "line_reader.h"
 #include "line_writer.h"
 #include "merge_error.h"
+#include "piece_search.h"
 #include "safe_output.h"
 
 namespace Module1 {
@@ -34,39 +34,6 @@ std::size_t FindInsertionMark(std::string_view text)
     }
     return 0;
 }
-
-// Finds "drawPolygons" in a line that comes in pieces, also where a piece's edge cuts through it.
-// Keeps no more than the end of the pieces so far, in a fixed place: most lines come in one piece.
-class PieceSearch {
-public:
-    // True once the mark has been seen in the line's pieces so far.
-    bool Feed(std::string_view piece)
-    {
-        if (found_)
-            return true;
-        // The end of the earlier pieces joined to the start of this one: where a cut mark would be.
-        const std::size_t head = std::min(piece.size(), kKeep);
-        std::memcpy(joint_.data() + kept_, piece.data(), head);
-        found_ = FindInsertionMark({joint_.data(), kept_ + head}) != 0 || FindInsertionMark(piece) != 0;
-        if (piece.size() >= kKeep) {
-            std::memcpy(joint_.data(), piece.data() + piece.size() - kKeep, kKeep);
-            kept_ = kKeep;
-        } else {
-            const std::size_t joined = kept_ + head;
-            const std::size_t dropped = joined > kKeep ? joined - kKeep : 0;
-            std::memmove(joint_.data(), joint_.data() + dropped, joined - dropped);
-            kept_ = joined - dropped;
-        }
-        return found_;
-    }
-
-private:
-    // A mark that a cut divides has at most this many bytes on either side of it.
-    static constexpr std::size_t kKeep = kInsertionMark.size() - 1;
-    std::array<char, 2 * kKeep> joint_{};
-    std::size_t kept_ = 0;
-    bool found_ = false;
-};
 
 // Writes one record for each line of the aperture list that names a shape, in the list's order.
 void WriteApertureRecords(LineReader& apertures, const std::filesystem::path& gapPath, LineWriter& output)
@@ -104,7 +71,7 @@ bool CopyLineInPieces(LineReader& board, LineWriter& output, bool searched)
         output.WriteLine(piece.text);
         return searched && FindInsertionMark(piece.text) != 0;
     }
-    PieceSearch search;
+    PieceSearch search(kInsertionMark, [](std::string_view text, std::string_view) { return FindInsertionMark(text); });
     bool found = false;
     for (;;) {
         output.WriteAsItStands(piece.text);
