@@ -196,6 +196,26 @@ DWORD Explained(DWORD error, const std::filesystem::path& path)
     return error;
 }
 
+// An existing file as a stream, or why not. Shared as the C library shares the files it opens: others
+// may go on reading and writing it.
+OpenedFile OpenExisting(const std::filesystem::path& path, DWORD access, int flags, const char* mode)
+{
+    OpenedFile opened;
+    const HANDLE handle = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        opened.error = ErrorNumber(Explained(GetLastError(), path));
+        return opened;
+    }
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        // A pipe, or a device by a name that IsDevice() doesn't know.
+        CloseHandle(handle);
+        opened.kind = FileKind::Other;
+        return opened;
+    }
+    return Streamed(handle, flags, mode);
+}
+
 // The attributes that belong to the file rather than to its text, kept when it is replaced.
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
@@ -216,39 +236,13 @@ OpenedFile OpenForReading(const std::filesystem::path& path)
         opened.kind = FileKind::Folder;
         return opened;
     }
-    // Shared as the C library shares the files it opens: others may go on reading and writing it.
-    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        opened.error = ErrorNumber(Explained(GetLastError(), path));
-        return opened;
-    }
-    if (GetFileType(handle) != FILE_TYPE_DISK) {
-        // A pipe, or a device by a name that IsDevice() doesn't know.
-        CloseHandle(handle);
-        opened.kind = FileKind::Other;
-        return opened;
-    }
-    return Streamed(handle, _O_RDONLY, "rb");
+    return OpenExisting(path, GENERIC_READ, _O_RDONLY, "rb");
 }
 
 OpenedFile OpenForWritingInPlace(const std::filesystem::path& path)
 {
-    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        OpenedFile opened;
-        opened.error = ErrorNumber(Explained(GetLastError(), path));
-        return opened;
-    }
-    if (GetFileType(handle) != FILE_TYPE_DISK) {
-        CloseHandle(handle);
-        OpenedFile opened;
-        opened.kind = FileKind::Other;
-        return opened;
-    }
     // "r+": writing where the file stands, without emptying it.
-    return Streamed(handle, 0, "r+b");
+    return OpenExisting(path, GENERIC_READ | GENERIC_WRITE, 0, "r+b");
 }
 
 ExistingFile InspectExisting(const std::filesystem::path& path)
